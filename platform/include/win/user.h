@@ -172,15 +172,16 @@ constexpr UINT CS_SAVEBITS = 0x0800;
 constexpr UINT CS_GLOBALCLASS = 0x4000;
 constexpr UINT CS_DROPSHADOW = 0x00020000;
 
+constexpr UINT USER_TIMER_MINIMUM = 0x0000000A;
+constexpr UINT USER_TIMER_MAXIMUM = 0x7FFFFFFF;
+
 constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
 
 // ---- window data indices ----
-constexpr int GWL_WNDPROC = -4;
-constexpr int GWL_HINSTANCE = -6;
-constexpr int GWL_HWNDPARENT = -8;
+// As in 64-bit Windows, only the GWLP_ forms exist for the pointer-sized
+// values, so that a pointer cannot be cut to 32 bits by GetWindowLongW.
 constexpr int GWL_STYLE = -16;
 constexpr int GWL_EXSTYLE = -20;
-constexpr int GWL_USERDATA = -21;
 constexpr int GWL_ID = -12;
 constexpr int GWLP_WNDPROC = -4;
 constexpr int GWLP_HINSTANCE = -6;
@@ -233,6 +234,8 @@ constexpr UINT SMTO_ERRORONEXIT = 0x0020;
 #define HWND_MESSAGE (reinterpret_cast<HWND>(-3))
 #define HWND_BROADCAST (reinterpret_cast<HWND>(0xffff))
 #define HWND_DESKTOP (reinterpret_cast<HWND>(0))
+
+#define MAKEINTATOM(i) (reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
 
 // ---- ShowWindow commands ----
 constexpr int SW_HIDE = 0;
@@ -458,6 +461,12 @@ struct TRACKMOUSEEVENT {
   DWORD dwHoverTime;
 };
 using LPTRACKMOUSEEVENT = TRACKMOUSEEVENT*;
+
+struct STYLESTRUCT {
+  DWORD styleOld;
+  DWORD styleNew;
+};
+using LPSTYLESTRUCT = STYLESTRUCT*;
 
 struct NMHDR {
   HWND hwndFrom;
