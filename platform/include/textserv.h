@@ -5,12 +5,11 @@
 // reached as GetProcAddress(LoadLibraryW(u"msftedit.dll"), "CreateTextServices").
 #pragma once
 
+#include "objbase.h"  // BSTR
 #include "richedit.h"
 #include "win/base.h"
 #include "win/gdi.h"
 #include "win/unknwn.h"
-
-using BSTR = WCHAR*;
 
 struct RECTL {
   LONG left;
