@@ -1,0 +1,48 @@
+// The seam where a display backend plugs into the window manager. Without a
+// display, windows and messages work all the same; the backend adds the
+// on-screen part of each window and turns display events into messages.
+#pragma once
+
+#include <memory>
+
+#include "message_filter.h"
+#include "win/user.h"
+
+namespace zv::user {
+
+// The on-screen part of one window. The window record owns it and destroys it
+// with the window, after WM_NCDESTROY.
+class DisplayWindow {
+ public:
+  virtual ~DisplayWindow() = default;
+};
+
+class Display {
+ public:
+  virtual ~Display() = default;
+  // Runs on a thread each time it looks at its queue, before the posted
+  // messages: turns the pending events of the thread's windows into
+  // messages, posted or sent.
+  virtual void PumpEvents() = 0;
+  // Asked only when nothing is posted and no quit is pending, before timers:
+  // a WM_PAINT for a window of the calling thread that matches the filter.
+  virtual bool NextPaint(const MessageFilter& filter, bool remove, MSG* msg) = 0;
+  // A descriptor that becomes readable when display events arrive (-1: none),
+  // so that a waiting thread wakes for them.
+  virtual int EventFd() = 0;
+  // The character that a key press gives, for TranslateMessage; false when
+  // the key gives none.
+  virtual bool CharacterForKey(WPARAM virtualKey, LPARAM keyData, WCHAR* character) = 0;
+};
+
+// Attaches the display (null detaches it). The caller keeps it alive while
+// attached.
+void AttachDisplay(Display* display);
+Display* AttachedDisplay();
+
+// The on-screen part of a window of this process; false when the window does
+// not exist.
+bool SetDisplayWindow(HWND hwnd, std::unique_ptr<DisplayWindow> part);
+DisplayWindow* GetDisplayWindow(HWND hwnd);
+
+}  // namespace zv::user
