@@ -28,7 +28,7 @@ void MakeCertificates(const std::string& dir);
 
 struct TestServerOptions {
   std::string routes = "{}";  // the routes as JSON text
-  std::string cert;           // PEM pair without extension (".../good"): HTTPS; empty: plain HTTP
+  std::string cert = {};      // PEM pair without extension (".../good"): HTTPS; empty: plain HTTP
   int port = 0;               // 0 picks a free port
 };
 
