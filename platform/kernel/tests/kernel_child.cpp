@@ -44,7 +44,8 @@ HANDLE CreateNamed(const char* name) {
 int Run(int argc, char** argv) {
   const std::string mode = argc > 0 ? argv[0] : "";
   if (mode == "args") {
-    for (int i = 0; i < argc; ++i) Line(argv[i]);
+    // Bracketed, so an empty argument still shows as a line.
+    for (int i = 0; i < argc; ++i) Line(std::string("[") + argv[i] + "]");
   } else if (mode == "stdio" && argc == 2) {
     FILE* report = std::fopen(argv[1], "w");
     if (report == nullptr) return 3;
