@@ -1,0 +1,66 @@
+// The resources of our own programs: the section "zv_resources" of a 64-bit
+// little-endian ELF file, found by name through the section header table.
+// Its tree's data addresses are offsets from the section's start.
+
+#include <cstring>
+
+#include "image_resources.h"
+#include "win/errors.h"
+
+namespace zv {
+namespace {
+
+constexpr unsigned char kClass64 = 2;
+constexpr unsigned char kLittleEndian = 1;
+constexpr std::uint32_t kNoBits = 8;
+constexpr char kSectionName[] = "zv_resources";
+
+struct SectionHeader {
+  std::uint32_t name;
+  std::uint32_t type;
+  std::uint64_t offset;
+  std::uint64_t size;
+};
+
+bool ReadSectionHeader(const ByteSource& source, std::uint64_t table, std::uint16_t entrySize, std::uint16_t index,
+                       SectionHeader* header) {
+  const std::uint64_t at = table + std::uint64_t{index} * entrySize;
+  return ReadValue(source, at, &header->name) && ReadValue(source, at + 4, &header->type) &&
+         ReadValue(source, at + 24, &header->offset) && ReadValue(source, at + 32, &header->size);
+}
+
+bool HasName(const ByteSource& source, const SectionHeader& names, std::uint32_t nameOffset) {
+  char name[sizeof(kSectionName)];
+  if (nameOffset > names.size || sizeof(name) > names.size - nameOffset) return false;
+  return source.Read(names.offset + nameOffset, name, sizeof(name)) && std::memcmp(name, kSectionName, sizeof(name)) == 0;
+}
+
+}  // namespace
+
+DWORD FindElfResourceTree(const ByteSource& source, ResourceDirectory* tree) {
+  unsigned char ident[6];
+  std::uint64_t table = 0;
+  std::uint16_t fields[3];  // entry size, entry count, index of the names section
+  if (!source.Read(0, ident, sizeof(ident)) || ident[4] != kClass64 || ident[5] != kLittleEndian ||
+      !ReadValue(source, 0x28, &table) || !source.Read(0x3A, fields, sizeof(fields)) || fields[0] < 40)
+    return ERROR_BAD_EXE_FORMAT;
+  SectionHeader names;
+  if (fields[1] == 0) return ERROR_RESOURCE_DATA_NOT_FOUND;
+  if (fields[2] >= fields[1] || !ReadSectionHeader(source, table, fields[0], fields[2], &names))
+    return ERROR_BAD_EXE_FORMAT;
+  for (std::uint16_t i = 0; i < fields[1]; ++i) {
+    SectionHeader section;
+    if (!ReadSectionHeader(source, table, fields[0], i, &section)) return ERROR_BAD_EXE_FORMAT;
+    if (section.type == kNoBits || !HasName(source, names, section.name)) continue;
+    tree->source = &source;
+    tree->rootOffset = section.offset;
+    tree->mapAddress = [section](std::uint32_t address, std::uint32_t size) -> std::optional<std::uint64_t> {
+      if (address > section.size || size > section.size - address) return std::nullopt;
+      return section.offset + address;
+    };
+    return ERROR_SUCCESS;
+  }
+  return ERROR_RESOURCE_DATA_NOT_FOUND;
+}
+
+}  // namespace zv
