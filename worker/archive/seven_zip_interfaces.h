@@ -5,14 +5,16 @@
 // names) are wchar_t based, and it passes plain SysV calls with 32-bit
 // HRESULTs. Every interface derives from the three-slot IUnknown; none has a
 // virtual destructor, which would shift every slot after it.
+//
+// The interfaces live in the global namespace under the library's own names,
+// so that one interface is one type on both sides: a sanitizer that checks
+// the dynamic type of a call into the library finds it the type it expects.
 #pragma once
 
 #include <cstdint>
 
 #include "objbase.h"
 #include "win/unknwn.h"
-
-namespace SevenZip {
 
 using UInt32 = std::uint32_t;
 using Int32 = std::int32_t;
@@ -38,6 +40,8 @@ inline constexpr IID IID_IArchiveOpenCallback = LibraryInterfaceId(0x06, 0x10);
 inline constexpr IID IID_IArchiveExtractCallback = LibraryInterfaceId(0x06, 0x20);
 inline constexpr IID IID_IInArchive = LibraryInterfaceId(0x06, 0x60);
 
+namespace SevenZip {
+
 // Item property ids.
 constexpr PROPID kpidPath = 3;
 constexpr PROPID kpidIsDir = 6;
@@ -51,6 +55,8 @@ constexpr PROPID kpidMTime = 12;
 // reports the item's outcome.
 constexpr Int32 kAskModeExtract = 0;
 constexpr Int32 kOperationResultOk = 0;
+
+}  // namespace SevenZip
 
 struct ISequentialInStream : IUnknown {
   STDMETHOD(Read)(void* data, UInt32 size, UInt32* processedSize) PURE;
@@ -114,5 +120,3 @@ struct IInArchive : IUnknown {
   STDMETHOD(GetNumberOfArchiveProperties)(UInt32* numProps) PURE;
   STDMETHOD(GetArchivePropertyInfo)(UInt32 index, LibraryString* name, PROPID* propID, VARTYPE* varType) PURE;
 };
-
-}  // namespace SevenZip

@@ -21,16 +21,18 @@ class ShellExecute : public ::testing::Test {
   }
   void TearDown() override { ::setenv("PATH", savedPath_.c_str(), 1); }
 
-  // The stand-in waits for the test to say "go" (so a caller that waited for
+  // PATH holds only the stand-in's folder, so the script names the tools it
+  // needs in full. The stand-in waits for the test to say "go" (so a caller that waited for
   // it would never see it finish), then records its arguments.
   void InstallStandIn() {
     const auto script = folder_.Native("bin/xdg-open");
     folder_.Write("bin/xdg-open",
                   "#!/bin/sh\n"
-                  "for i in $(seq 1 300); do [ -e '" + folder_.Native("go").string() + "' ] && break; sleep 0.1; done\n"
+                  "i=0; while [ $i -lt 300 ] && [ ! -e '" + folder_.Native("go").string() + "' ]; do\n"
+                  "  i=$((i + 1)); /bin/sleep 0.1; done\n"
                   "[ -e '" + folder_.Native("go").string() + "' ] || exit 1\n"
                   "printf '%s|' \"$@\" > '" + folder_.Native("args.tmp").string() + "'\n"
-                  "mv '" + folder_.Native("args.tmp").string() + "' '" + folder_.Native("args").string() + "'\n");
+                  "/bin/mv '" + folder_.Native("args.tmp").string() + "' '" + folder_.Native("args").string() + "'\n");
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
   }
 
