@@ -46,21 +46,20 @@ bool Lock(int fd, short type, off_t byte, bool wait) {
 // The folder is shared by all users, so it is writable by all, and it has no
 // sticky bit: the last holder of a name must be able to remove the name's
 // file whoever created it. It is made complete under a private name and then
-// renamed into place, so no one ever sees it with narrower rights.
-bool EnsureFolder() {
+// renamed into place, so no one ever sees it with narrower rights. Returns the
+// open folder, or -1 (errno set); a symbolic link in its place is refused, so
+// nobody can steer the files into another folder.
+int OpenFolder() {
   struct stat info {};
-  if (lstat(kFolder, &info) == 0) return true;
-  char staging[64];
-  std::snprintf(staging, sizeof staging, "%s.%d", kFolder, static_cast<int>(getpid()));
-  if (mkdir(staging, 0700) != 0 && errno != EEXIST) return false;
-  if (chmod(staging, 0777) != 0 || rename(staging, kFolder) != 0) {
-    const int err = errno;
-    rmdir(staging);
-    if (lstat(kFolder, &info) == 0) return true;
-    errno = err;
-    return false;
+  if (lstat(kFolder, &info) != 0) {
+    char staging[64];
+    std::snprintf(staging, sizeof staging, "%s.%d", kFolder, static_cast<int>(getpid()));
+    if ((mkdir(staging, 0700) != 0 && errno != EEXIST) || chmod(staging, 0777) != 0) return -1;
+    // Never over a folder that another process made meanwhile (an empty one
+    // would be replaced, and that process's files lost with it).
+    if (renameat2(AT_FDCWD, staging, AT_FDCWD, kFolder, RENAME_NOREPLACE) != 0) rmdir(staging);
   }
-  return true;
+  return open(kFolder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 std::uint64_t Fnv1a(const std::string& bytes) {
@@ -89,22 +88,22 @@ std::string FileNameFor(const std::u16string& name) {
     std::snprintf(hash, sizeof hash, "~%016llx", static_cast<unsigned long long>(Fnv1a(bytes)));
     encoded = encoded.substr(0, 150) + hash;
   }
-  return std::string(kFolder) + "/" + encoded;
+  return encoded;
 }
 
-bool SameFile(int fd, const std::string& path) {
+bool SameFile(int fd, int folder, const std::string& name) {
   struct stat opened {};
   struct stat named {};
-  return fstat(fd, &opened) == 0 && lstat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
-         opened.st_ino == named.st_ino;
+  return fstat(fd, &opened) == 0 && fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
-int OpenOrCreateFile(const std::string& path) {
+int OpenOrCreateFile(int folder, const std::string& name) {
   for (;;) {
     // Never through a symbolic link: anyone may put files in the folder.
-    const int fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = openat(folder, name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     if (fd >= 0 || errno != ENOENT) return fd;
-    const int created = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int created = openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (created >= 0) {
       fchmod(created, 0666);
       return created;
@@ -115,25 +114,30 @@ int OpenOrCreateFile(const std::string& path) {
 
 class NamedEvent : public EventObject {
  public:
-  NamedEvent(int fd, EventCell* cell, std::string path) : fd_(fd), cell_(cell), path_(std::move(path)) {}
+  NamedEvent(int folder, int fd, EventCell* cell, std::string name)
+      : folder_(folder), fd_(fd), cell_(cell), name_(std::move(name)) {}
   NamedEvent(const NamedEvent&) = delete;
   NamedEvent& operator=(const NamedEvent&) = delete;
 
   ~NamedEvent() override {
     munmap(cell_, kFileSize);
     Lock(fd_, F_WRLCK, kGateByte, true);
-    if (Lock(fd_, F_WRLCK, kHoldersByte, false) && SameFile(fd_, path_)) unlink(path_.c_str());
+    if (Lock(fd_, F_WRLCK, kHoldersByte, false) && SameFile(fd_, folder_, name_)) {
+      unlinkat(folder_, name_.c_str(), 0);
+    }
     // Closing drops this holder's locks, the gate included.
     close(fd_);
+    close(folder_);
   }
 
  protected:
   EventCell& Cell() override { return *cell_; }
 
  private:
+  int folder_;
   int fd_;
   EventCell* cell_;
-  std::string path_;
+  std::string name_;
 };
 
 EventCell* MapCell(int fd) {
@@ -176,23 +180,21 @@ EventCell* JoinHolders(int fd, bool manualReset, bool initialState, bool& existe
 
 std::shared_ptr<EventObject> OpenNamedEvent(const std::u16string& name, bool manualReset, bool initialState,
                                             bool& existed) {
-  if (!EnsureFolder()) {
-    SetLastErrorFromErrno(errno);
+  const int folder = OpenFolder();
+  if (folder < 0) {
+    SetLastErrorFromErrno(errno == ELOOP ? EACCES : errno);
     return nullptr;
   }
-  const std::string path = FileNameFor(name);
+  const std::string fileName = FileNameFor(name);
   for (;;) {
-    const int fd = OpenOrCreateFile(path);
-    if (fd < 0) {
+    const int fd = OpenOrCreateFile(folder, fileName);
+    if (fd < 0 || !Lock(fd, F_WRLCK, kGateByte, true)) {
       SetLastErrorFromErrno(errno == ELOOP ? EACCES : errno);
+      if (fd >= 0) close(fd);
+      close(folder);
       return nullptr;
     }
-    if (!Lock(fd, F_WRLCK, kGateByte, true)) {
-      SetLastErrorFromErrno(errno);
-      close(fd);
-      return nullptr;
-    }
-    if (!SameFile(fd, path)) {
+    if (!SameFile(fd, folder, fileName)) {
       close(fd);  // released by its last holder meanwhile: start over
       continue;
     }
@@ -200,10 +202,11 @@ std::shared_ptr<EventObject> OpenNamedEvent(const std::u16string& name, bool man
     if (cell == nullptr) {
       SetLastErrorFromErrno(errno);
       close(fd);
+      close(folder);
       return nullptr;
     }
     Lock(fd, F_UNLCK, kGateByte, false);
-    return std::make_shared<NamedEvent>(fd, cell, path);
+    return std::make_shared<NamedEvent>(folder, fd, cell, fileName);
   }
 }
 

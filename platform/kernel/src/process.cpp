@@ -132,6 +132,9 @@ BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTR
                     BOOL, DWORD, LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
                     LPPROCESS_INFORMATION processInformation) {
   if (startupInfo == nullptr || processInformation == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  // The layer's handles are never inherited, whatever inheritHandles says:
+  // only the standard handles reach the child. A started client must not,
+  // for one, keep the launcher's named events alive after the launcher ends.
   // Another environment than the caller's own is never asked for; refusing it
   // is better than starting the child with the wrong one.
   if (environment != nullptr) return Fail(ERROR_NOT_SUPPORTED);

@@ -105,6 +105,22 @@ TEST(KernelNamedEvents, TheNameDiesWithAHolderKilledBySigkill) {
   EXPECT_EQ(WaitForSingleObject(fresh.value, 0), WAIT_TIMEOUT);
 }
 
+TEST(KernelNamedEvents, AStartedChildDoesNotHoldItsParentsNames) {
+  // The launcher starts the client and ends; the client must not keep the
+  // launcher's guard name alive.
+  const std::u16string name = u"Global\\" + UniqueName("parent");
+  HANDLE mine = CreateEventW(nullptr, FALSE, FALSE, name.c_str());
+  ASSERT_NE(mine, nullptr);
+  Child child(u"hold " + UniqueName("child"));
+  ASSERT_TRUE(child.started());
+  ASSERT_EQ(child.ReadLine(), kCreated);
+  CloseHandle(mine);
+  Handle again{CreateEventW(nullptr, FALSE, FALSE, name.c_str())};
+  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+  kill(static_cast<pid_t>(child.pid()), SIGKILL);
+  child.Finish();
+}
+
 TEST(KernelNamedEvents, OfManyCreatorsAtOnceExactlyOneIsFirst) {
   const std::u16string name = UniqueName("race");
   std::vector<std::unique_ptr<Child>> holders;
