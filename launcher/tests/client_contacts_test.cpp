@@ -48,6 +48,19 @@ TEST_P(LaunchWithOemId, StartsTheClientWithExactlyShowAndTheId) {
 
 INSTANTIATE_TEST_SUITE_P(OemIds, LaunchWithOemId, testing::Values("1", "-4", "2147483647"));
 
+// A program folder too long for a 260-character buffer still starts the
+// client at its real path.
+TEST_F(ClientContacts, StartsTheClientFromADeepFolder) {
+  std::string deep = folder_;
+  while (deep.size() < 400) deep += "a-rather-long-folder-name/";
+  fs::create_directories(deep);
+  fs::rename(folder_ + "probe", deep + "probe");
+  fs::rename(folder_ + "Zorvik.exe", deep + "Zorvik.exe");
+  EXPECT_EQ(RunToEnd({deep + "probe", "launch-client", "5"}, dir_.path()).exitCode, 0);
+  EXPECT_TRUE(Eventually([&] { return !ReadFileText(deep + "Zorvik.record").empty(); }));
+  EXPECT_EQ(ReadFileText(deep + "Zorvik.record"), "args\t-show\t-oemid:5\n");
+}
+
 TEST_F(ClientContacts, MissingClientEndsQuietly) {
   fs::remove(folder_ + "Zorvik.exe");
   const Finished launcher = RunToEnd({folder_ + "probe", "launch-client", "1"}, dir_.path());

@@ -124,7 +124,7 @@ TEST(HttpClientRequest, SendsPathAndQueryToTheNamedPortButNoFragment) {
 }
 
 TEST(HttpClientRequest, PlainHttpWorksToo) {
-  TestServer server({.routes = R"({"/a": {"body": "plain"}})"});
+  TestServer server({.routes = R"({"/a": {"body": "plain"}})", .cert = ""});
   HttpClient client;
   EXPECT_EQ(client.Request(server.Url("/a"), "X-Test: 1\r\n"), "plain");
   EXPECT_EQ(client.error, 0);
