@@ -1,6 +1,8 @@
 // Events and waits within one process.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sys/syscall.h>
 #include <thread>
 
 #include "test_support.h"
@@ -54,6 +56,32 @@ TEST(KernelEvents, SetEventWakesAWaiterOnAnotherThread) {
   waiter.join();
   EXPECT_EQ(result, WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);  // taken by the waiter
+}
+
+// The system call a thread of this process is blocked in, or -1.
+long BlockedInSyscall(pid_t thread) {
+  std::ifstream in("/proc/self/task/" + std::to_string(thread) + "/syscall");
+  long number = -1;
+  in >> number;
+  return number;
+}
+
+TEST(KernelEvents, AWaitingThreadSleepsInTheKernel) {
+  // A waiter must sleep on the event's futex, not poll: seen from outside, it
+  // is blocked in futex_waitv until the event is set.
+  Events events;
+  const HANDLE event = events.Add(FALSE, FALSE);
+  std::atomic<pid_t> waiterId{0};
+  std::thread waiter([&] {
+    waiterId = static_cast<pid_t>(GetCurrentThreadId());
+    WaitForSingleObject(event, INFINITE);
+  });
+  while (waiterId.load() == 0) std::this_thread::yield();
+  int looks = 0;
+  while (BlockedInSyscall(waiterId) != SYS_futex_waitv && looks++ < 10000) Sleep(1);
+  EXPECT_EQ(BlockedInSyscall(waiterId), SYS_futex_waitv);
+  SetEvent(event);
+  waiter.join();
 }
 
 TEST(KernelEvents, EachSetReleasesOneWaiterOfAnAutoResetEvent) {
