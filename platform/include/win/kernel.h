@@ -22,7 +22,7 @@ constexpr DWORD FILE_ATTRIBUTE_TEMPORARY = 0x00000100;
 constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x00000400;
 // Archives made on POSIX systems carry (st_mode << 16) | this flag in the
 // attributes of their items; SetFileAttributesW honours it.
-constexpr DWORD FILE_ATTRIBUTE_UNIX_EXTENSION = 0x00008000;
+constexpr DWORD FILE_ATTRIBUTE_HAS_POSIX_MODE = 0x00008000;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
 enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard = 0, GetFileExMaxInfoLevel = 1 };

@@ -13,7 +13,7 @@ constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 // The permission bits a file gets from Windows-style attributes.
 mode_t ModeFromAttributes(DWORD attributes, mode_t current) {
   mode_t mode = current & 07777;
-  if (attributes & FILE_ATTRIBUTE_UNIX_EXTENSION) {
+  if (attributes & FILE_ATTRIBUTE_HAS_POSIX_MODE) {
     // Archives made on POSIX systems carry the item's own permission bits, so
     // executables stay executable. Set-user-id, set-group-id and sticky bits
     // from a downloaded archive are never honoured: the updater may run with
