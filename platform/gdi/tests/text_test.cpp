@@ -16,7 +16,7 @@ using zv::test::Dib;
 
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 
-class Text : public ::testing::Test {
+class DrawText : public ::testing::Test {
  protected:
   HFONT MakeFont(const char16_t* face, LONG height, LONG weight = FW_NORMAL) {
     LOGFONTW log{};
@@ -60,7 +60,7 @@ const std::u16string kMixed = u"Zorvik 升级中，请稍候... 42%";
 
 // The project's own font configuration maps the Windows faces to WenQuanYi Micro
 // Hei whatever else is installed, so each renders exactly like it.
-TEST_F(Text, WindowsFacesResolveToWenQuanYiMicroHei) {
+TEST_F(DrawText, WindowsFacesResolveToWenQuanYiMicroHei) {
   Dib reference(220, 20);
   Prepare(reference, MakeFont(u"WenQuanYi Micro Hei", -12));
   RECT rect{0, 0, 220, 20};
@@ -78,7 +78,7 @@ TEST_F(Text, WindowsFacesResolveToWenQuanYiMicroHei) {
   }
 }
 
-TEST_F(Text, MetricsOfTheSkinFont) {
+TEST_F(DrawText, MetricsOfTheSkinFont) {
   Dib dib(10, 10);
   Prepare(dib, MakeFont(u"Microsoft YaHei", -12));
   TEXTMETRICW metrics{};
@@ -101,7 +101,7 @@ TEST_F(Text, MetricsOfTheSkinFont) {
   EXPECT_EQ(metrics.tmHeight, 15);
 }
 
-TEST_F(Text, CalcRectMeasuresWithoutDrawing) {
+TEST_F(DrawText, CalcRectMeasuresWithoutDrawing) {
   Dib dib(100, 40);
   Prepare(dib, MakeFont(u"Microsoft YaHei", -12));
   RECT rect{10, 10, 90, 30};
@@ -115,7 +115,7 @@ TEST_F(Text, CalcRectMeasuresWithoutDrawing) {
   EXPECT_EQ(dib.InkBox(kWhite).right, 0);
 }
 
-TEST_F(Text, SingleLineCentredBothWays) {
+TEST_F(DrawText, SingleLineCentredBothWays) {
   Dib dib(120, 40);
   Prepare(dib, MakeFont(u"Microsoft YaHei", -12));
   RECT rect{10, 5, 110, 35};
@@ -132,7 +132,7 @@ TEST_F(Text, SingleLineCentredBothWays) {
   EXPECT_LE(ink.bottom, 5 + offset + 15);
 }
 
-TEST_F(Text, VerticalPlacementNeedsSingleLine) {
+TEST_F(DrawText, VerticalPlacementNeedsSingleLine) {
   Dib dib(100, 60);
   Prepare(dib, MakeFont(u"Microsoft YaHei", -12));
   RECT rect{0, 0, 100, 60};
@@ -141,7 +141,7 @@ TEST_F(Text, VerticalPlacementNeedsSingleLine) {
 }
 
 // Each wrapped line is centred on its own; breaks fall between words.
-TEST_F(Text, MultiLineCentredWordWrap) {
+TEST_F(DrawText, MultiLineCentredWordWrap) {
   Dib dib(80, 80);
   Prepare(dib, MakeFont(u"Microsoft YaHei", -12));
   const std::u16string text = u"one two three four five";
@@ -165,7 +165,7 @@ TEST_F(Text, MultiLineCentredWordWrap) {
   }
 }
 
-TEST_F(Text, ChineseBreaksBetweenCharactersAndLongWordsStayWhole) {
+TEST_F(DrawText, ChineseBreaksBetweenCharactersAndLongWordsStayWhole) {
   Dib dib(60, 60);
   Prepare(dib, MakeFont(u"Microsoft YaHei", -12));
   // Ten 12-pixel characters in 50 pixels: four to a line.
@@ -185,7 +185,7 @@ TEST_F(Text, ChineseBreaksBetweenCharactersAndLongWordsStayWhole) {
 
 // A word broken across lines gets no hyphen: the first line shows exactly the
 // characters that fit, as if they had been drawn alone.
-TEST_F(Text, BrokenWordsGetNoHyphen) {
+TEST_F(DrawText, BrokenWordsGetNoHyphen) {
   HFONT font = MakeFont(u"Microsoft YaHei", -12);
   const std::u16string word = u"Extraordinarily";
   Dib broken(60, 60);
@@ -207,7 +207,7 @@ TEST_F(Text, BrokenWordsGetNoHyphen) {
   EXPECT_TRUE(SamePixels(broken, alone, RECT{0, 0, 60, 15}));
 }
 
-TEST_F(Text, EndEllipsisCutsWhatDoesNotFit) {
+TEST_F(DrawText, EndEllipsisCutsWhatDoesNotFit) {
   Dib dib(120, 20);
   Prepare(dib, MakeFont(u"Microsoft YaHei", -12));
   const std::u16string text = u"a rather long line of text that cannot fit";
@@ -222,7 +222,7 @@ TEST_F(Text, EndEllipsisCutsWhatDoesNotFit) {
   EXPECT_EQ(shortText.right, Measure(dib.dc(), u"fits", DT_SINGLELINE, rect).right);
 }
 
-TEST_F(Text, PrefixesUnlessNoPrefix) {
+TEST_F(DrawText, PrefixesUnlessNoPrefix) {
   Dib dib(100, 20);
   Prepare(dib, MakeFont(u"Microsoft YaHei", -12));
   const RECT zero{0, 0, 0, 0};
@@ -238,7 +238,7 @@ TEST_F(Text, PrefixesUnlessNoPrefix) {
   EXPECT_GT(dib.InkBox(kWhite).bottom, plainBottom);
 }
 
-TEST_F(Text, ColourBackgroundModeAndClipping) {
+TEST_F(DrawText, ColourBackgroundModeAndClipping) {
   Dib dib(100, 20);
   Prepare(dib, MakeFont(u"Microsoft YaHei", -12));
   SetTextColor(dib.dc(), RGB(255, 0, 0));
@@ -264,7 +264,7 @@ TEST_F(Text, ColourBackgroundModeAndClipping) {
   EXPECT_EQ(dib.At(13, 0), kWhite);        // and only the cell
 }
 
-TEST_F(Text, DefaultGuiFontDraws) {
+TEST_F(DrawText, DefaultGuiFontDraws) {
   Dib dib(100, 20);
   Prepare(dib, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
   TEXTMETRICW metrics{};
