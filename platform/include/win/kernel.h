@@ -231,8 +231,11 @@ struct PROCESS_INFORMATION {
 };
 using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 
-// The child gets commandLine split as Windows splits a command line; its
-// environment and current folder are the caller's unless given.
+// The child gets commandLine split as Windows splits a command line, with its
+// first token as argv[0]. It runs in the caller's environment (another one is
+// refused with ERROR_NOT_SUPPORTED) and in the caller's current folder unless
+// one is given. The layer's handles are never inherited; STARTF_USESTDHANDLES
+// hands over file handles as standard handles, an empty one meaning none.
 BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine,
                     LPSECURITY_ATTRIBUTES processAttributes, LPSECURITY_ATTRIBUTES threadAttributes,
                     BOOL inheritHandles, DWORD creationFlags, LPVOID environment,
