@@ -32,21 +32,27 @@ HRESULT STDMETHODCALLTYPE TestHost::QueryInterface(REFIID iid, void** object) {
   return E_NOINTERFACE;
 }
 
+void TestHost::SetBarVisible(bool visible) {
+  if (visible == barVisible) return;
+  barVisible = visible;
+  if (onBarVisibility) onBarVisibility(visible);
+}
+
 BOOL STDMETHODCALLTYPE TestHost::TxShowScrollBar(INT, BOOL show) {
-  barVisible = show != FALSE;
+  SetBarVisible(show != FALSE);
   return TRUE;
 }
 
 BOOL STDMETHODCALLTYPE TestHost::TxEnableScrollBar(INT, INT arrows) {
-  barVisible = arrows != 3;  // ESB_DISABLE_BOTH hides the toolkit's bar
+  SetBarVisible(arrows != 3);  // ESB_DISABLE_BOTH hides the toolkit's bar
   return TRUE;
 }
 
 BOOL STDMETHODCALLTYPE TestHost::TxSetScrollRange(INT, LONG minPos, INT maxPos, BOOL) {
   maxima.push_back(maxPos);
   const int range = maxPos - minPos - (client.bottom - client.top);
-  barVisible = range > 0;
   if (range > 0) barRange = range;
+  SetBarVisible(range > 0);
   return TRUE;
 }
 

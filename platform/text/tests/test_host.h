@@ -5,6 +5,7 @@
 // way the toolkit's host does.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "textserv.h"
@@ -30,6 +31,9 @@ class TestHost final : public ITextHost {
   PARAFORMAT2 paraFormat{};
   DWORD scrollBars;
   DWORD propertyBits;
+  // Called, while the services wait, whenever the bar turns visible or hidden:
+  // the toolkit moves its client rectangle out of the bar's way then.
+  std::function<void(bool visible)> onBarVisibility;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
@@ -76,6 +80,9 @@ class TestHost final : public ITextHost {
   HRESULT STDMETHODCALLTYPE TxGetSelectionBarWidth(LONG* width) override;
 
   static constexpr COLORREF kHighlight = RGB(0, 120, 215);
+
+ private:
+  void SetBarVisible(bool visible);
 };
 
 }  // namespace zv::test

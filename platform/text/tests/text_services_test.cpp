@@ -224,6 +224,29 @@ TEST_F(TextServicesTest, WrapsAtTheClientWidthAndMeasuresTheNaturalHeight) {
   EXPECT_EQ(height, host_.maxima.back());
 }
 
+// The toolkit narrows the text by the bar's width as soon as the bar shows, and
+// tells the services while they are still reporting: the reports that follow
+// must be those of the narrower text.
+TEST_F(TextServicesTest, HostThatNarrowsWhileBeingToldGetsTheFinalFigures) {
+  host_.client = RECT{0, 0, 425, 150};
+  services_->OnTxPropertyBitsChange(TXTBIT_CLIENTRECTCHANGE, TXTBIT_CLIENTRECTCHANGE);
+  host_.onBarVisibility = [this](bool visible) {
+    host_.client.right = visible ? 419 : 425;
+    services_->OnTxPropertyBitsChange(TXTBIT_VIEWINSETCHANGE, TXTBIT_VIEWINSETCHANGE);
+  };
+  // Twelve paragraphs of 35 twelve-pixel characters: one line each in 425
+  // pixels (180 pixels in all), two lines each in 419.
+  std::u16string text;
+  for (int i = 0; i < 12; ++i) text += std::u16string(35, u'升') + u"\r";
+  text.pop_back();
+  SetText(text);
+  EXPECT_TRUE(host_.barVisible);
+  EXPECT_EQ(host_.client.right, 419);
+  EXPECT_EQ(host_.maxima.back(), 24 * kLine);
+  EXPECT_EQ(host_.barRange, 24 * kLine - 150);
+  EXPECT_EQ(host_.barPosition, 0);
+}
+
 TEST_F(TextServicesTest, SelectsWithTheMouse) {
   SetText(u"升级中请稍候\r\nsecond line");
   const int x0 = kNotesBox.left;
