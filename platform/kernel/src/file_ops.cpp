@@ -33,18 +33,27 @@ BOOL FailWithErrno(int err, const std::string& path, DWORD existsError = ERROR_F
 // A rename that never replaces: the kernel checks and renames in one step.
 bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL || Exists(to)) return false;
+  if (errno != EINVAL) return false;
+  if (Exists(to)) {
+    errno = EEXIST;
+    return false;
+  }
   // File systems that cannot refuse to replace: the check above and this
   // rename are two steps, the best they allow.
   return rename(from.c_str(), to.c_str()) == 0;
 }
 
+// The folder that holds `path`, with its trailing slash ("./" for a bare name).
+std::string ParentOf(const std::string& path) {
+  const auto end = path.find_last_not_of('/');
+  const auto slash = end == std::string::npos ? std::string::npos : path.rfind('/', end);
+  return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
 // A name beside `path` that no one else uses, for a copy that is not ready yet.
 std::string StagingName(const std::string& path) {
   static std::atomic<unsigned> counter{0};
-  const auto slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  return folder + ".zv-move-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+  return ParentOf(path) + ".zv-move-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
 }
 
 // The move between file systems: copy, then remove the original. Nothing is
@@ -54,6 +63,8 @@ std::string StagingName(const std::string& path) {
 // completely does the complete copy stay at the new name, so nothing is lost;
 // the move is then reported as failed.
 BOOL MoveBetweenFileSystems(const std::string& from, const std::string& to, bool replace) {
+  // An original that cannot be taken away is not copied at all.
+  if (access(ParentOf(from).c_str(), W_OK | X_OK) != 0) return FailWithErrno(errno, from);
   zv::kernel::TreeError error;
   const std::string copy = replace ? StagingName(to) : to;
   if (!zv::kernel::CopyTree(from, copy, error)) {
