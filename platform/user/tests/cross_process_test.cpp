@@ -64,7 +64,7 @@ class Helper {
   bool reaped_ = false;
 };
 
-class CrossProcessTest : public ::testing::Test {
+class UserCrossProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
     static int counter = 0;
@@ -77,7 +77,7 @@ class CrossProcessTest : public ::testing::Test {
   std::string title_;
 };
 
-TEST_F(CrossProcessTest, FindsAndSendsToAWindowOfAnotherProcess) {
+TEST_F(UserCrossProcessTest, FindsAndSendsToAWindowOfAnotherProcess) {
   Helper helper(className_, title_);
   ASSERT_TRUE(helper.Ready());
   const std::u16string className = Wide(className_);
@@ -98,11 +98,19 @@ TEST_F(CrossProcessTest, FindsAndSendsToAWindowOfAnotherProcess) {
   EXPECT_EQ(std::u16string(text), title);
 
   struct Case {
+    UINT message;
     WPARAM wParam;
     LRESULT expected;
   };
-  for (const Case& c : {Case{0, 1}, Case{20, 41}, Case{0x7FFFFFFF, 0xFFFFFFFF}}) {
-    EXPECT_EQ(SendMessageW(hwnd, WM_APP + 1, c.wParam, 0), c.expected);
+  const Case cases[] = {
+      {WM_APP + 1, 0, 1},
+      {WM_APP + 1, 20, 41},
+      {WM_APP + 1, 0x7FFFFFFF, 0xFFFFFFFF},
+      {0xFF30, static_cast<WPARAM>(-5), 995},
+      {WM_APP + 5, 0, 1},  // handled on the window's own thread
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SendMessageW(hwnd, c.message, c.wParam, 0), c.expected) << c.message;
   }
 
   // A message whose lParam points into this process's memory is refused.
@@ -117,7 +125,7 @@ TEST_F(CrossProcessTest, FindsAndSendsToAWindowOfAnotherProcess) {
   EXPECT_FALSE(IsWindow(hwnd));
 }
 
-TEST_F(CrossProcessTest, SendsBackAndForthBetweenProcessesDoNotLockUp) {
+TEST_F(UserCrossProcessTest, SendsBackAndForthBetweenProcessesDoNotLockUp) {
   Recorder::Get().Clear();
   const std::u16string localClass = Recorder::Get().RegisterClass();
   const HWND local = CreateWindowExW(0, localClass.c_str(), u"", WS_POPUP, 0, 0, 1, 1, nullptr,
@@ -138,7 +146,7 @@ TEST_F(CrossProcessTest, SendsBackAndForthBetweenProcessesDoNotLockUp) {
   Recorder::Get().Clear();
 }
 
-TEST_F(CrossProcessTest, AKilledProcessLeavesNoWindowAndSendsReturn) {
+TEST_F(UserCrossProcessTest, AKilledProcessLeavesNoWindowAndSendsReturn) {
   Helper helper(className_, title_);
   ASSERT_TRUE(helper.Ready());
   const std::u16string className = Wide(className_);
@@ -159,7 +167,7 @@ TEST_F(CrossProcessTest, AKilledProcessLeavesNoWindowAndSendsReturn) {
   EXPECT_FALSE(IsWindow(hwnd));
 }
 
-TEST_F(CrossProcessTest, ASendReturnsWhenTheProcessDiesWhileHandlingIt) {
+TEST_F(UserCrossProcessTest, ASendReturnsWhenTheProcessDiesWhileHandlingIt) {
   Helper helper(className_, title_);
   ASSERT_TRUE(helper.Ready());
   const HWND hwnd = FindWindowW(Wide(className_).c_str(), nullptr);

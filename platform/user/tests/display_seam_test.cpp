@@ -42,7 +42,7 @@ class DisplayWindowProbe : public zv::user::DisplayWindow {
   bool* destroyed_;
 };
 
-TEST(DisplaySeamTest, InputThenQuitThenPaintThenTimers) {
+TEST(UserDisplaySeamTest, InputThenQuitThenPaintThenTimers) {
   const std::u16string className = Recorder::Get().RegisterClass();
   const HWND hwnd = CreateWindowExW(0, className.c_str(), u"", WS_POPUP, 0, 0, 10, 10, nullptr,
                                     nullptr, nullptr, nullptr);

@@ -11,7 +11,7 @@ namespace {
 
 using user_test::Recorder;
 
-class MessagesTest : public ::testing::Test {
+class UserMessagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Recorder::Get().Clear();
@@ -43,7 +43,7 @@ class MessagesTest : public ::testing::Test {
   HWND hwnd_ = nullptr;
 };
 
-TEST_F(MessagesTest, SentMessagesAreHandledBeforePostedOnes) {
+TEST_F(UserMessagesTest, SentMessagesAreHandledBeforePostedOnes) {
   HANDLE queued = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::thread sender([&] {
     PostMessageW(hwnd_, WM_USER + 1, 0, 0);
@@ -65,7 +65,7 @@ TEST_F(MessagesTest, SentMessagesAreHandledBeforePostedOnes) {
   CloseHandle(queued);
 }
 
-TEST_F(MessagesTest, QuitComesOnlyAfterThePostedMessages) {
+TEST_F(UserMessagesTest, QuitComesOnlyAfterThePostedMessages) {
   PostQuitMessage(3);
   PostMessageW(hwnd_, WM_USER, 1, 0);
   PostThreadMessageW(GetCurrentThreadId(), WM_APP, 2, 0);
@@ -82,7 +82,7 @@ TEST_F(MessagesTest, QuitComesOnlyAfterThePostedMessages) {
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 
-TEST_F(MessagesTest, PeekHonoursFiltersAndNoRemove) {
+TEST_F(UserMessagesTest, PeekHonoursFiltersAndNoRemove) {
   const HWND other = CreateWindow();
   PostMessageW(hwnd_, WM_USER + 5, 0, 0);
   PostMessageW(other, WM_USER + 6, 0, 0);
@@ -120,7 +120,7 @@ TEST_F(MessagesTest, PeekHonoursFiltersAndNoRemove) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
 }
 
-TEST_F(MessagesTest, TimersFireOnlyWhenNothingElseIsQueued) {
+TEST_F(UserMessagesTest, TimersFireOnlyWhenNothingElseIsQueued) {
   ASSERT_EQ(SetTimer(hwnd_, 7, USER_TIMER_MINIMUM, nullptr), 7u);
   Sleep(3 * USER_TIMER_MINIMUM);  // let the timer come due while messages wait
   PostMessageW(hwnd_, WM_USER, 0, 0);
@@ -141,7 +141,7 @@ TEST_F(MessagesTest, TimersFireOnlyWhenNothingElseIsQueued) {
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 
-TEST_F(MessagesTest, GetMessageWaitsForATimerThatIsNotYetDue) {
+TEST_F(UserMessagesTest, GetMessageWaitsForATimerThatIsNotYetDue) {
   const UINT_PTR id = SetTimer(nullptr, 0, 50, nullptr);
   ASSERT_NE(id, 0u);
   MSG msg;
@@ -157,7 +157,7 @@ void CountTimer(HWND, UINT message, UINT_PTR, DWORD) {
   if (message == WM_TIMER) ++timerCalls;
 }
 
-TEST_F(MessagesTest, TimerCallbacksRunOnlyForTheirOwnTimers) {
+TEST_F(UserMessagesTest, TimerCallbacksRunOnlyForTheirOwnTimers) {
   timerCalls = 0;
   ASSERT_NE(SetTimer(hwnd_, 3, USER_TIMER_MINIMUM, &CountTimer), 0u);
   MSG msg;
@@ -175,7 +175,7 @@ TEST_F(MessagesTest, TimerCallbacksRunOnlyForTheirOwnTimers) {
   EXPECT_EQ(timerCalls, 1);
 }
 
-TEST_F(MessagesTest, DestroyingAWindowDropsItsMessagesAndTimers) {
+TEST_F(UserMessagesTest, DestroyingAWindowDropsItsMessagesAndTimers) {
   const HWND other = CreateWindow();
   SetTimer(other, 1, USER_TIMER_MINIMUM, nullptr);
   PostMessageW(other, WM_USER, 0, 0);
@@ -188,7 +188,7 @@ TEST_F(MessagesTest, DestroyingAWindowDropsItsMessagesAndTimers) {
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 
-TEST_F(MessagesTest, PostingToDeadWindowsFailsAndNullPostsToTheThread) {
+TEST_F(UserMessagesTest, PostingToDeadWindowsFailsAndNullPostsToTheThread) {
   const HWND dead = CreateWindow();
   DestroyWindow(dead);
   BOOL posted = TRUE;
@@ -209,7 +209,7 @@ TEST_F(MessagesTest, PostingToDeadWindowsFailsAndNullPostsToTheThread) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
 }
 
-TEST_F(MessagesTest, PostsFromOtherThreadsWakeAWaitingGetMessage) {
+TEST_F(UserMessagesTest, PostsFromOtherThreadsWakeAWaitingGetMessage) {
   std::thread poster([&] {
     for (WPARAM i = 0; i < 100; ++i) PostMessageW(hwnd_, WM_USER, i, 0);
   });
@@ -221,7 +221,7 @@ TEST_F(MessagesTest, PostsFromOtherThreadsWakeAWaitingGetMessage) {
   poster.join();
 }
 
-TEST_F(MessagesTest, SendsBetweenTwoThreadsInBothDirectionsDoNotLockUp) {
+TEST_F(UserMessagesTest, SendsBetweenTwoThreadsInBothDirectionsDoNotLockUp) {
   // The main thread sends to a window of the worker; while handling it, the
   // worker sends back to the main thread's window, which must be handled
   // while the main thread waits for its own send.
@@ -254,7 +254,7 @@ TEST_F(MessagesTest, SendsBetweenTwoThreadsInBothDirectionsDoNotLockUp) {
   CloseHandle(ready);
 }
 
-TEST_F(MessagesTest, AWindowGoesWithItsThreadAndSendsToItReturn) {
+TEST_F(UserMessagesTest, AWindowGoesWithItsThreadAndSendsToItReturn) {
   HWND orphan = nullptr;
   std::thread([&] { orphan = CreateWindow(); }).join();
   EXPECT_FALSE(IsWindow(orphan));
@@ -263,7 +263,28 @@ TEST_F(MessagesTest, AWindowGoesWithItsThreadAndSendsToItReturn) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
 }
 
-TEST_F(MessagesTest, TranslateMessageMakesCharactersOfLayoutFreeKeys) {
+TEST_F(UserMessagesTest, ASendWaitingWhenTheThreadEndsReturns) {
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<HWND> target{nullptr};
+  std::thread owner([&] {
+    target = CreateWindow();
+    SetEvent(created);
+    // Never looks at its queue again, and ends.
+    WaitForSingleObject(release, INFINITE);
+  });
+  ASSERT_EQ(WaitForSingleObject(created, INFINITE), 0u);
+  std::thread sender([&] { EXPECT_EQ(SendMessageW(target, WM_USER, 0, 0), 0); });
+  Sleep(50);  // gives the send time to be queued before the owner ends
+  SetEvent(release);
+  owner.join();
+  sender.join();
+  EXPECT_TRUE(Recorder::Get().Log({WM_USER}).empty());
+  CloseHandle(release);
+  CloseHandle(created);
+}
+
+TEST_F(UserMessagesTest, TranslateMessageMakesCharactersOfLayoutFreeKeys) {
   struct Case {
     UINT message;
     WPARAM key;
@@ -292,7 +313,7 @@ TEST_F(MessagesTest, TranslateMessageMakesCharactersOfLayoutFreeKeys) {
   EXPECT_FALSE(TranslateMessage(&other));
 }
 
-TEST_F(MessagesTest, PostingStopsAtTheQueueLimit) {
+TEST_F(UserMessagesTest, PostingStopsAtTheQueueLimit) {
   BOOL posted = TRUE;
   int count = 0;
   while ((posted = PostMessageW(hwnd_, WM_USER, 0, 0)) && count < 20000) ++count;

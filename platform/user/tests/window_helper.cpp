@@ -5,6 +5,8 @@
 //   WM_APP + 2: dies at once, in the middle of the send
 //   WM_APP + 3: sends WM_APP + 4 with wParam to the window in lParam (of the
 //               sending process) and answers with that answer + 1
+//   WM_APP + 5: answers 1 when it runs on the thread that owns the window
+//   0xFF30:     answers wParam + 1000
 //   WM_CLOSE:   the default procedure destroys the window; the loop ends
 #include <signal.h>
 
@@ -24,6 +26,10 @@ LRESULT Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_APP + 3:
       return SendMessageW(reinterpret_cast<HWND>(lParam), WM_APP + 4, wParam, 0) + 1;
+    case WM_APP + 5:
+      return GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId();
+    case 0xFF30:
+      return static_cast<LRESULT>(wParam) + 1000;
     case WM_DESTROY:
       PostQuitMessage(5);
       return 0;

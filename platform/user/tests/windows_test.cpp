@@ -10,7 +10,7 @@ namespace {
 using user_test::Recorder;
 using user_test::Step;
 
-class WindowsTest : public ::testing::Test {
+class UserWindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Recorder::Get().Clear();
@@ -28,7 +28,7 @@ class WindowsTest : public ::testing::Test {
   std::u16string className_;
 };
 
-TEST_F(WindowsTest, ClassRegistrationIsOncePerNameInAnyCase) {
+TEST_F(UserWindowsTest, ClassRegistrationIsOncePerNameInAnyCase) {
   std::u16string upper = className_;
   for (auto& c : upper) c = (c >= u'a' && c <= u'z') ? c - 32 : c;
   WNDCLASSEXW wc{};
@@ -56,7 +56,7 @@ TEST_F(WindowsTest, ClassRegistrationIsOncePerNameInAnyCase) {
   EXPECT_FALSE(GetClassInfoExW(nullptr, className_.c_str(), &info));
 }
 
-TEST_F(WindowsTest, UnknownClassAndChildWithoutParentFail) {
+TEST_F(UserWindowsTest, UnknownClassAndChildWithoutParentFail) {
   struct Case {
     LPCWSTR className;
     DWORD style;
@@ -80,7 +80,7 @@ TEST_F(WindowsTest, UnknownClassAndChildWithoutParentFail) {
   }
 }
 
-TEST_F(WindowsTest, CreationSendsNcCreateNcCalcSizeCreateWithTheParameters) {
+TEST_F(UserWindowsTest, CreationSendsNcCreateNcCalcSizeCreateWithTheParameters) {
   int marker = 0;
   void* seenParam = nullptr;
   std::u16string seenName;
@@ -106,7 +106,7 @@ TEST_F(WindowsTest, CreationSendsNcCreateNcCalcSizeCreateWithTheParameters) {
   EXPECT_TRUE(DestroyWindow(hwnd));
 }
 
-TEST_F(WindowsTest, RefusedCreationDestroysTheWindow) {
+TEST_F(UserWindowsTest, RefusedCreationDestroysTheWindow) {
   struct Case {
     UINT refusing;
     LRESULT answer;
@@ -130,7 +130,7 @@ TEST_F(WindowsTest, RefusedCreationDestroysTheWindow) {
   }
 }
 
-TEST_F(WindowsTest, DestroyGoesThroughOwnedWindowsThenDestroyAndNcDestroy) {
+TEST_F(UserWindowsTest, DestroyGoesThroughOwnedWindowsThenDestroyAndNcDestroy) {
   const HWND owner = Create(WS_POPUP);
   const HWND child = Create(WS_CHILD, owner);
   const HWND grandchild = Create(WS_CHILD, child);
@@ -156,7 +156,7 @@ TEST_F(WindowsTest, DestroyGoesThroughOwnedWindowsThenDestroyAndNcDestroy) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
 }
 
-TEST_F(WindowsTest, CloseByDefaultDestroysAndDestroyingTwiceFromWmDestroyIsHarmless) {
+TEST_F(UserWindowsTest, CloseByDefaultDestroysAndDestroyingTwiceFromWmDestroyIsHarmless) {
   Recorder::Get().SetAnswer([](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
     if (message == WM_DESTROY) {
       EXPECT_TRUE(DestroyWindow(hwnd));
@@ -169,7 +169,7 @@ TEST_F(WindowsTest, CloseByDefaultDestroysAndDestroyingTwiceFromWmDestroyIsHarml
   EXPECT_EQ(Recorder::Get().Log({WM_DESTROY, WM_NCDESTROY}).size(), 2u);
 }
 
-TEST_F(WindowsTest, OnlyTheOwningThreadDestroys) {
+TEST_F(UserWindowsTest, OnlyTheOwningThreadDestroys) {
   const HWND hwnd = Create();
   BOOL destroyed = TRUE;
   DWORD error = 0;
@@ -186,7 +186,7 @@ TEST_F(WindowsTest, OnlyTheOwningThreadDestroys) {
   DestroyWindow(hwnd);
 }
 
-TEST_F(WindowsTest, WindowDataReadsBackWhatWasSet) {
+TEST_F(UserWindowsTest, WindowDataReadsBackWhatWasSet) {
   const HWND hwnd = Create(WS_POPUP | WS_VISIBLE);
   struct Case {
     int index;
@@ -216,7 +216,7 @@ TEST_F(WindowsTest, WindowDataReadsBackWhatWasSet) {
   DestroyWindow(hwnd);
 }
 
-TEST_F(WindowsTest, StyleChangesAreAnnouncedAndCanBeAmended) {
+TEST_F(UserWindowsTest, StyleChangesAreAnnouncedAndCanBeAmended) {
   const HWND hwnd = Create(WS_POPUP | WS_CAPTION);
   Recorder::Get().SetAnswer([](HWND, UINT message, WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
     if (message == WM_STYLECHANGING) reinterpret_cast<STYLESTRUCT*>(lParam)->styleNew |= WS_BORDER;
@@ -232,7 +232,7 @@ TEST_F(WindowsTest, StyleChangesAreAnnouncedAndCanBeAmended) {
   DestroyWindow(hwnd);
 }
 
-TEST_F(WindowsTest, OverlappedWindowsGetACaptionAndAllTopLevelsClipSiblings) {
+TEST_F(UserWindowsTest, OverlappedWindowsGetACaptionAndAllTopLevelsClipSiblings) {
   struct Case {
     DWORD style;
     DWORD expected;
@@ -251,7 +251,7 @@ TEST_F(WindowsTest, OverlappedWindowsGetACaptionAndAllTopLevelsClipSiblings) {
   DestroyWindow(parent);
 }
 
-TEST_F(WindowsTest, SubclassingChainsToThePreviousProcedure) {
+TEST_F(UserWindowsTest, SubclassingChainsToThePreviousProcedure) {
   static WNDPROC previous = nullptr;
   const HWND hwnd = Create();
   previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
@@ -269,7 +269,7 @@ TEST_F(WindowsTest, SubclassingChainsToThePreviousProcedure) {
   DestroyWindow(hwnd);
 }
 
-TEST_F(WindowsTest, TextsGoThroughSetTextAndGetText) {
+TEST_F(UserWindowsTest, TextsGoThroughSetTextAndGetText) {
   const HWND hwnd = Create();
   EXPECT_TRUE(SetWindowTextW(hwnd, u"升级中 Zorvik"));
   EXPECT_EQ(GetWindowTextLengthW(hwnd), 10);
@@ -287,7 +287,7 @@ TEST_F(WindowsTest, TextsGoThroughSetTextAndGetText) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
 }
 
-TEST_F(WindowsTest, FindWindowMatchesClassAndTitleOfLiveTopLevelWindows) {
+TEST_F(UserWindowsTest, FindWindowMatchesClassAndTitleOfLiveTopLevelWindows) {
   const std::u16string title = u"Find" + className_;
   const HWND first = Create(WS_POPUP, nullptr, title.c_str());
   const HWND child = Create(WS_CHILD, first, (title + u"child").c_str());
