@@ -77,6 +77,20 @@ TEST(Blit, StretchWithColorOnColorPicksNearestPixelsWithoutBlending) {
   }
 }
 
+TEST(Blit, HalftoneStretchAverages) {
+  Dib source(2, 1);
+  source.Set(0, 0, 0xFF000000);
+  source.Set(1, 0, 0xFFFFFFFF);
+  Dib dest(8, 1);
+  SetStretchBltMode(dest.dc(), HALFTONE);
+  ASSERT_TRUE(StretchBlt(dest.dc(), 0, 0, 8, 1, source.dc(), 0, 0, 2, 1, SRCCOPY));
+  const int middle = dest.At(4, 0) & 0xFF;
+  EXPECT_GT(middle, 0x20);
+  EXPECT_LT(middle, 0xE0);
+  EXPECT_EQ(dest.At(0, 0), 0xFF000000u);  // the edges keep their colours
+  EXPECT_EQ(dest.At(7, 0), 0xFFFFFFFFu);
+}
+
 TEST(Blit, StretchMirrorsWithNegativeSizes) {
   Dib source(4, 1);
   Numbered(source);

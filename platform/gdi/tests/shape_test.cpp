@@ -122,6 +122,31 @@ TEST_F(Shapes, RoundRectCutsItsCornersAndKeepsStraightEdgesCrisp) {
   DeleteObject(pen);
 }
 
+TEST_F(Shapes, StyledPensDrawTheirDashes) {
+  Dib line(24, 1);
+  HPEN dotted = CreatePen(PS_DOT, 1, kInkRef);
+  HGDIOBJ previous = SelectObject(line.dc(), dotted);
+  MoveToEx(line.dc(), 0, 0, nullptr);
+  LineTo(line.dc(), 24, 0);
+  EXPECT_EQ(line.Picture(kInk), "###...###...###...###...\n");
+  SelectObject(line.dc(), previous);
+  DeleteObject(dotted);
+}
+
+TEST_F(Shapes, FrameRectDrawsOnePixelWithTheBrush) {
+  HBRUSH brush = CreateSolidBrush(kInkRef);
+  const RECT rect{1, 1, 5, 4};
+  EXPECT_NE(FrameRect(dib_.dc(), &rect, brush), 0);
+  EXPECT_EQ(dib_.Picture(kInk),
+            "........\n"
+            ".####...\n"
+            ".#..#...\n"
+            ".####...\n"
+            "........\n"
+            "........\n");
+  DeleteObject(brush);
+}
+
 TEST_F(Shapes, WidePenLinesAreCentredOnThePath) {
   Use(PS_SOLID, 3);
   MoveToEx(dib_.dc(), 0, 3, nullptr);

@@ -264,6 +264,18 @@ TEST_F(DrawText, ColourBackgroundModeAndClipping) {
   EXPECT_EQ(dib.At(13, 0), kWhite);        // and only the cell
 }
 
+TEST_F(DrawText, TextOutDrawsFromTheTopLeftCornerUnclipped) {
+  Dib drawn(100, 30);
+  Prepare(drawn, MakeFont(u"Microsoft YaHei", -12));
+  ASSERT_TRUE(TextOutW(drawn.dc(), 10, 5, u"升级中", 3));
+  Dib reference(100, 30);
+  Prepare(reference, MakeFont(u"Microsoft YaHei", -12));
+  RECT rect{10, 5, 100, 30};
+  DrawTextW(reference.dc(), u"升级中", 3, &rect, DT_SINGLELINE | DT_NOPREFIX);
+  EXPECT_TRUE(SamePixels(drawn, reference, RECT{0, 0, 100, 30}));
+  EXPECT_NE(drawn.InkBox(kWhite).right, 0);
+}
+
 TEST_F(DrawText, DefaultGuiFontDraws) {
   Dib dib(100, 20);
   Prepare(dib, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
