@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <json/json.h>
 #include <spawn.h>
+#include <strings.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -84,7 +86,8 @@ TestServer::TestServer(const TestServerOptions& options) : https_(!options.cert.
   WriteFile(routes, options.routes);
   std::vector<std::string> args = {"python3", ZV_TESTSERVER_DIR "/testserver.py", "--routes", routes,
                                    "--port", std::to_string(options.port), "--ready-file", ready,
-                                   "--log", dir_.path() + "/requests.log"};
+                                   "--log", dir_.path() + "/requests.log",
+                                   "--header-log", dir_.path() + "/headers.log"};
   if (https_) args.insert(args.end(), {"--cert", options.cert + ".pem", "--key", options.cert + ".key"});
   pid_ = Spawn(args, dir_.path() + "/server.out");
 
@@ -118,6 +121,27 @@ std::vector<std::string> TestServer::RequestLog() const {
   std::istringstream in(ReadAll(dir_.path() + "/requests.log"));
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+std::vector<LoggedRequest> TestServer::RequestHeaders() const {
+  std::vector<LoggedRequest> requests;
+  std::istringstream in(ReadAll(dir_.path() + "/headers.log"));
+  Json::Reader reader;
+  for (std::string line; std::getline(in, line);) {
+    Json::Value entry;
+    if (!reader.parse(line, entry)) throw std::runtime_error("bad header log line: " + line);
+    LoggedRequest request{entry["method"].asString(), entry["target"].asString(), {}};
+    for (const Json::Value& header : entry["headers"])
+      request.headers.emplace_back(header[0].asString(), header[1].asString());
+    requests.push_back(std::move(request));
+  }
+  return requests;
+}
+
+std::optional<std::string> LoggedRequest::Header(const std::string& name) const {
+  for (const auto& [key, value] : headers)
+    if (strcasecmp(key.c_str(), name.c_str()) == 0) return value;
+  return std::nullopt;
 }
 
 }  // namespace zv::test

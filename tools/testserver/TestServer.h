@@ -3,7 +3,9 @@
 // files and logs. Test code only; never linked into the product.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <sys/types.h>
 #include <vector>
 
@@ -25,6 +27,15 @@ class TempDir {
 // Runs make-certs.sh into dir (see README.md for the files it makes).
 // Throws std::runtime_error when it fails.
 void MakeCertificates(const std::string& dir);
+
+// One request as the server saw it.
+struct LoggedRequest {
+  std::string method;
+  std::string target;
+  std::vector<std::pair<std::string, std::string>> headers;  // in the order received
+  // The first value of the header `name` (compared without case), or nullopt.
+  std::optional<std::string> Header(const std::string& name) const;
+};
 
 struct TestServerOptions {
   std::string routes = "{}";  // the routes as JSON text
@@ -50,6 +61,8 @@ class TestServer {
   void SetRoutes(const std::string& routesJson);
   // Every request target (path and query) received so far, in order.
   std::vector<std::string> RequestLog() const;
+  // Every request received so far with its method and headers, in order.
+  std::vector<LoggedRequest> RequestHeaders() const;
 
  private:
   TempDir dir_;

@@ -197,10 +197,11 @@ class Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
 
-    def __init__(self, port, routes_path, log_path, tls_context):
+    def __init__(self, port, routes_path, log_path, header_log_path, tls_context):
         super().__init__(("127.0.0.1", port), Handler)
         self.routes_path = routes_path
         self.log_path = log_path
+        self.header_log_path = header_log_path
         self.tls_context = tls_context
         self.stopping = threading.Event()
         self.log_lock = threading.Lock()
@@ -225,10 +226,15 @@ class Server(ThreadingHTTPServer):
         pass  # clients that hang up mid-answer are part of the tests
 
     def log_request_target(self, handler):
-        if not self.log_path:
-            return
-        with self.log_lock, open(self.log_path, "a", encoding="utf-8") as f:
-            f.write(handler.path + "\n")
+        with self.log_lock:
+            if self.log_path:
+                with open(self.log_path, "a", encoding="utf-8") as f:
+                    f.write(handler.path + "\n")
+            if self.header_log_path:
+                entry = {"method": handler.command, "target": handler.path,
+                         "headers": [[name, value] for name, value in handler.headers.items()]}
+                with open(self.header_log_path, "a", encoding="utf-8") as f:
+                    f.write(json.dumps(entry) + "\n")
 
 
 def write_ready_file(path, port):
@@ -246,6 +252,7 @@ def main():
     parser.add_argument("--key", help="PEM private key of --cert")
     parser.add_argument("--ready-file", help="written with the port once listening")
     parser.add_argument("--log", help="each request target (path and query) is appended here")
+    parser.add_argument("--header-log", help="each request as a JSON line: method, target, headers")
     args = parser.parse_args()
     if bool(args.cert) != bool(args.key):
         parser.error("--cert and --key go together")
@@ -255,7 +262,7 @@ def main():
         tls_context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         tls_context.load_cert_chain(args.cert, args.key)
 
-    server = Server(args.port, args.routes, args.log, tls_context)
+    server = Server(args.port, args.routes, args.log, args.header_log, tls_context)
     port = server.server_address[1]
 
     def stop(signum, frame):

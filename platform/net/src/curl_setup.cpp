@@ -97,17 +97,4 @@ CurlPtr NewTransfer(const std::string& url, TlsCheck& check) {
   return curl;
 }
 
-void ApplyProxy(CURL* curl, ProxyChoice choice, const std::string& proxy) {
-  switch (choice) {
-    case ProxyChoice::System:
-      break;  // the library reads the system's proxy variables itself
-    case ProxyChoice::None:
-      curl_easy_setopt(curl, CURLOPT_PROXY, "");
-      break;
-    case ProxyChoice::Given:
-      curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
-      break;
-  }
-}
-
 }  // namespace zv::net

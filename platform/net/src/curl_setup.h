@@ -23,8 +23,6 @@ struct TlsCheck {
   int chainFault = 0;
 };
 
-enum class ProxyChoice { System, None, Given };
-
 struct CurlDeleter {
   void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
 };
@@ -38,8 +36,5 @@ using SlistPtr = std::unique_ptr<curl_slist, SlistDeleter>;
 // A new easy handle with the settings shared by all transfers; nullptr when
 // the library cannot make one. `check` must outlive the transfer.
 CurlPtr NewTransfer(const std::string& url, TlsCheck& check);
-
-// The proxy of the internet session: the system's settings (environment), none, or the given one.
-void ApplyProxy(CURL* curl, ProxyChoice choice, const std::string& proxy);
 
 }  // namespace zv::net

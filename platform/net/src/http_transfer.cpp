@@ -19,18 +19,12 @@ std::unique_ptr<HttpTransfer> HttpTransfer::Create(const HttpRequestSpec& spec) 
   transfer->curl_ = NewTransfer(spec.url, transfer->tls_);
   if (!transfer->curl_) return nullptr;
   CURL* c = transfer->curl_.get();
-  ApplyProxy(c, spec.proxy, spec.proxyName);
+  // The system's proxy settings are the proxy variables of the environment,
+  // which the library reads itself; a direct connection switches them off.
+  if (spec.directConnection) curl_easy_setopt(c, CURLOPT_PROXY, "");
   curl_easy_setopt(c, CURLOPT_HTTP_VERSION, spec.http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
   if (!spec.agent.empty()) curl_easy_setopt(c, CURLOPT_USERAGENT, spec.agent.c_str());
-  if (spec.verb == "HEAD") {
-    curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
-  } else if (spec.verb != "GET") {
-    curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, spec.verb.c_str());
-  }
-  if (!spec.body.empty()) {
-    curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(spec.body.size()));
-    curl_easy_setopt(c, CURLOPT_COPYPOSTFIELDS, spec.body.c_str());
-  }
+  if (spec.verb == "HEAD") curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
   for (const std::string& header : spec.headers) {
     curl_slist* list = curl_slist_append(transfer->headers_.get(), header.c_str());
     if (!list) return nullptr;

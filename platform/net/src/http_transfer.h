@@ -19,10 +19,8 @@ struct HttpRequestSpec {
   std::string verb = "GET";
   bool http10 = false;
   std::string agent;
-  ProxyChoice proxy = ProxyChoice::System;
-  std::string proxyName;
+  bool directConnection = false;  // bypass the system's proxy settings
   std::vector<std::string> headers;  // "Name: value" lines
-  std::string body;
   bool followRedirects = true;
   bool allowRedirectToHttp = true;  // also from https
   TlsPolicy tls;

@@ -15,8 +15,7 @@ enum class HandleKind { Session, Connection, Request };
 
 struct SessionSettings {
   std::string agent;
-  ProxyChoice proxy = ProxyChoice::System;
-  std::string proxyName;
+  bool direct = false;  // no proxy; otherwise the system's proxy settings
 };
 
 struct InternetHandle {

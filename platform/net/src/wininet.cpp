@@ -40,7 +40,7 @@ std::string UrlOf(const RequestHandle& request, bool secure) {
   return std::string(secure ? "https://" : "http://") + host + ":" + std::to_string(port) + object;
 }
 
-HttpRequestSpec SpecOf(const RequestHandle& request, std::vector<std::string> headers, std::string body) {
+HttpRequestSpec SpecOf(const RequestHandle& request, const std::vector<std::string>& headers) {
   const bool secure = request.flags & INTERNET_FLAG_SECURE;
   const DWORD security = request.securityFlags;
   HttpRequestSpec spec;
@@ -48,8 +48,7 @@ HttpRequestSpec SpecOf(const RequestHandle& request, std::vector<std::string> he
   spec.verb = request.verb;
   spec.http10 = request.version == "HTTP/1.0";
   spec.agent = request.settings.agent;
-  spec.proxy = request.settings.proxy;
-  spec.proxyName = request.settings.proxyName;
+  spec.directConnection = request.settings.direct;
   if (request.acceptTypes.empty()) {
     spec.headers.push_back("Accept:");  // no accept types given: send none
   } else {
@@ -58,7 +57,6 @@ HttpRequestSpec SpecOf(const RequestHandle& request, std::vector<std::string> he
     spec.headers.push_back(accept);
   }
   spec.headers.insert(spec.headers.end(), headers.begin(), headers.end());
-  spec.body = std::move(body);
   spec.followRedirects = !(request.flags & INTERNET_FLAG_NO_AUTO_REDIRECT);
   spec.allowRedirectToHttp = !secure || (request.flags & INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP) ||
                              (security & SECURITY_FLAG_IGNORE_REDIRECT_TO_HTTP);
@@ -102,27 +100,14 @@ HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR pro
     SetLastError(ERROR_NOT_SUPPORTED);  // every call of this layer blocks
     return nullptr;
   }
+  // The system's proxy settings or none; a named proxy is not offered.
+  if (accessType != INTERNET_OPEN_TYPE_PRECONFIG && accessType != INTERNET_OPEN_TYPE_DIRECT) {
+    SetLastError(accessType == INTERNET_OPEN_TYPE_PROXY ? ERROR_NOT_SUPPORTED : ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
   auto session = std::make_unique<SessionHandle>();
   session->settings.agent = TextOr(agent, "");
-  switch (accessType) {
-    case INTERNET_OPEN_TYPE_PRECONFIG:
-      session->settings.proxy = ProxyChoice::System;
-      break;
-    case INTERNET_OPEN_TYPE_DIRECT:
-      session->settings.proxy = ProxyChoice::None;
-      break;
-    case INTERNET_OPEN_TYPE_PROXY:
-      if (!proxy || !*proxy) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-      }
-      session->settings.proxy = ProxyChoice::Given;
-      session->settings.proxyName = proxy;
-      break;
-    default:
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return nullptr;
-  }
+  session->settings.direct = accessType == INTERNET_OPEN_TYPE_DIRECT;
   return RegisterHandle(std::move(session));
 }
 
@@ -156,11 +141,18 @@ HINTERNET HttpOpenRequestA(HINTERNET connection, LPCSTR verb, LPCSTR objectName,
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
+  // Only requests that fetch: a verb that sends data is refused outright
+  // rather than sent without its data.
+  const std::string requestVerb = TextOr(verb, "GET");
+  if (requestVerb != "GET" && requestVerb != "HEAD") {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return nullptr;
+  }
   auto request = std::make_unique<RequestHandle>();
   request->settings = parent->settings;
   request->host = parent->host;
   request->port = parent->port;
-  request->verb = TextOr(verb, "GET");
+  request->verb = requestVerb;
   request->object = TextOr(objectName, "/");
   request->version = httpVersion;
   for (LPCSTR* type = acceptTypes; type && *type; ++type) request->acceptTypes.emplace_back(*type);
@@ -203,13 +195,12 @@ BOOL InternetSetOptionW(HINTERNET internet, DWORD option, LPVOID buffer, DWORD b
 BOOL HttpSendRequestA(HINTERNET handle, LPCSTR headers, DWORD headersLength, LPVOID optional, DWORD optionalLength) {
   auto* request = Find<RequestHandle>(handle, HandleKind::Request);
   if (!request) return FALSE;
-  if (optionalLength > 0 && !optional) return Fail(ERROR_INVALID_PARAMETER);
+  if (optionalLength > 0) return Fail(ERROR_NOT_SUPPORTED);  // GET and HEAD carry no data
   std::vector<std::string> headerLines = SplitHeaderBlock(headers, headersLength);
   if (!request->referrer.empty()) headerLines.push_back("Referer: " + request->referrer);
-  std::string body = optionalLength ? std::string(static_cast<const char*>(optional), optionalLength) : std::string();
 
   request->transfer.reset();  // sending again starts a new exchange
-  auto transfer = HttpTransfer::Create(SpecOf(*request, std::move(headerLines), std::move(body)));
+  auto transfer = HttpTransfer::Create(SpecOf(*request, std::move(headerLines)));
   if (!transfer) return Fail(ERROR_NOT_ENOUGH_MEMORY);
   const NetFailure failure = transfer->WaitForHeaders();
   if (failure != NetFailure::None) return Fail(Win32ErrorFor(failure));

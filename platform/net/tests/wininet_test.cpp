@@ -3,6 +3,7 @@
 // certificate rules.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -141,12 +142,85 @@ TEST(WinInet, LongBodiesArriveWholeInEveryFraming) {
   }
 }
 
-TEST(WinInet, RequestCarriesObjectNameAndHeaders) {
+TEST(WinInet, ObjectNameIsSentAsGiven) {
   TestServer server({.routes = R"({"/v1/oem/clientVersion?oemId=3": {"body": "exact"}})"});
   Request request(server.Port(), "/v1/oem/clientVersion?oemId=3", INTERNET_FLAG_RELOAD);
-  ASSERT_EQ(request.Send("X-Extra: 1\r\n"), 0u);
+  ASSERT_EQ(request.Send(), 0u);
   EXPECT_EQ(request.Body(), "exact");
   EXPECT_EQ(server.RequestLog(), std::vector<std::string>{"/v1/oem/clientVersion?oemId=3"});
+}
+
+TEST(WinInet, RequestHeadersAreTheCallersAndTheSessionAgent) {
+  TestServer server({.routes = R"({"/a": {"body": "x"}})"});
+  Handle internet(InternetOpenA("Http-connect", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  Handle connection(InternetConnectA(internet.get(), "127.0.0.1", static_cast<INTERNET_PORT>(server.Port()), nullptr,
+                                     nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+  LPCSTR accept[] = {"text/plain", "application/json", nullptr};
+  const struct {
+    LPCSTR referrer;
+    LPCSTR* acceptTypes;
+    const char* headers;
+  } cases[] = {{nullptr, nullptr, ""}, {"http://from.example/", accept, "X-One: 1\r\nX-Two: 2\r\n"}};
+  for (const auto& c : cases) {
+    Handle request(HttpOpenRequestA(connection.get(), "GET", "/a", "HTTP/1.1", c.referrer, c.acceptTypes,
+                                    INTERNET_FLAG_RELOAD, 0));
+    ASSERT_TRUE(HttpSendRequestA(request.get(), c.headers, static_cast<DWORD>(std::strlen(c.headers)), nullptr, 0));
+  }
+  const auto seen = server.RequestHeaders();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].method, "GET");
+  EXPECT_EQ(seen[0].Header("User-Agent"), "Http-connect");
+  EXPECT_EQ(seen[0].Header("Accept"), std::nullopt);
+  EXPECT_EQ(seen[0].Header("Referer"), std::nullopt);
+  EXPECT_EQ(seen[0].Header("X-One"), std::nullopt);
+  EXPECT_EQ(seen[1].Header("Accept"), "text/plain, application/json");
+  EXPECT_EQ(seen[1].Header("Referer"), "http://from.example/");
+  EXPECT_EQ(seen[1].Header("X-One"), "1");
+  EXPECT_EQ(seen[1].Header("X-Two"), "2");
+}
+
+TEST(WinInet, HeadRequestHasHeadersButNoBody) {
+  TestServer server({.routes = R"({"/a": {"body": "twelve bytes"}})"});
+  Handle internet(InternetOpenA("Http-connect", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  Handle connection(InternetConnectA(internet.get(), "127.0.0.1", static_cast<INTERNET_PORT>(server.Port()), nullptr,
+                                     nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+  Handle request(HttpOpenRequestA(connection.get(), "HEAD", "/a", nullptr, nullptr, nullptr, 0, 0));
+  ASSERT_TRUE(HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0));
+  DWORD length = 0;
+  DWORD size = sizeof length;
+  ASSERT_TRUE(HttpQueryInfoW(request.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
+                             nullptr));
+  EXPECT_EQ(length, 12u);
+  char buffer[16];
+  DWORD read = 99;
+  ASSERT_TRUE(InternetReadFile(request.get(), buffer, sizeof buffer, &read));
+  EXPECT_EQ(read, 0u);
+  EXPECT_EQ(server.RequestHeaders().at(0).method, "HEAD");
+
+  EXPECT_EQ(HttpOpenRequestA(connection.get(), "POST", "/a", nullptr, nullptr, nullptr, 0, 0), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED) << "a request that would need data it cannot carry";
+}
+
+// The "preconfigured" session uses the system's proxy settings (the proxy
+// variables); a direct session does not.
+TEST(WinInet, PreconfiguredSessionGoesThroughTheSystemProxy) {
+  TestServer server({.routes = R"({"/a": {"body": "direct"}})"});
+  zv::nettest::ScopedEnv proxy("http_proxy", "http://127.0.0.1:" + std::to_string(zv::nettest::ClosedPort()));
+  zv::nettest::ScopedEnv noProxy("no_proxy", "");
+  for (DWORD access : {INTERNET_OPEN_TYPE_PRECONFIG, INTERNET_OPEN_TYPE_DIRECT}) {
+    Handle internet(InternetOpenA("Http-connect", access, nullptr, nullptr, 0));
+    Handle connection(InternetConnectA(internet.get(), "127.0.0.1", static_cast<INTERNET_PORT>(server.Port()),
+                                       nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    Handle request(HttpOpenRequestA(connection.get(), "GET", "/a", nullptr, nullptr, nullptr, 0, 0));
+    const BOOL sent = HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0);
+    if (access == INTERNET_OPEN_TYPE_PRECONFIG) {
+      EXPECT_FALSE(sent);
+      EXPECT_EQ(GetLastError(), ERROR_INTERNET_CANNOT_CONNECT) << "the proxy is not there";
+    } else {
+      EXPECT_TRUE(sent);
+    }
+  }
+  EXPECT_EQ(server.RequestLog(), std::vector<std::string>{"/a"});
 }
 
 TEST(WinInet, RawHeadersAreZeroSeparatedWideTextEndingInTwoZeros) {
