@@ -3,6 +3,7 @@
 // Its tree's data addresses are offsets from the section's start.
 
 #include <cstring>
+#include <vector>
 
 #include "image_resources.h"
 #include "win/errors.h"
@@ -22,11 +23,13 @@ struct SectionHeader {
   std::uint64_t size;
 };
 
-bool ReadSectionHeader(const ByteSource& source, std::uint64_t table, std::uint16_t entrySize, std::uint16_t index,
-                       SectionHeader* header) {
-  const std::uint64_t at = table + std::uint64_t{index} * entrySize;
-  return ReadValue(source, at, &header->name) && ReadValue(source, at + 4, &header->type) &&
-         ReadValue(source, at + 24, &header->offset) && ReadValue(source, at + 32, &header->size);
+SectionHeader ParseSectionHeader(const std::uint8_t* entry) {
+  SectionHeader header;
+  std::memcpy(&header.name, entry, 4);
+  std::memcpy(&header.type, entry + 4, 4);
+  std::memcpy(&header.offset, entry + 24, 8);
+  std::memcpy(&header.size, entry + 32, 8);
+  return header;
 }
 
 bool HasName(const ByteSource& source, const SectionHeader& names, std::uint32_t nameOffset) {
@@ -44,13 +47,14 @@ DWORD FindElfResourceTree(const ByteSource& source, ResourceDirectory* tree) {
   if (!source.Read(0, ident, sizeof(ident)) || ident[4] != kClass64 || ident[5] != kLittleEndian ||
       !ReadValue(source, 0x28, &table) || !source.Read(0x3A, fields, sizeof(fields)) || fields[0] < 40)
     return ERROR_BAD_EXE_FORMAT;
-  SectionHeader names;
   if (fields[1] == 0) return ERROR_RESOURCE_DATA_NOT_FOUND;
-  if (fields[2] >= fields[1] || !ReadSectionHeader(source, table, fields[0], fields[2], &names))
-    return ERROR_BAD_EXE_FORMAT;
+  if (fields[2] >= fields[1]) return ERROR_BAD_EXE_FORMAT;
+  // The whole table in one read: a program has a few dozen sections.
+  std::vector<std::uint8_t> entries(std::size_t{fields[0]} * fields[1]);
+  if (!source.Read(table, entries.data(), entries.size())) return ERROR_BAD_EXE_FORMAT;
+  const SectionHeader names = ParseSectionHeader(entries.data() + std::size_t{fields[2]} * fields[0]);
   for (std::uint16_t i = 0; i < fields[1]; ++i) {
-    SectionHeader section;
-    if (!ReadSectionHeader(source, table, fields[0], i, &section)) return ERROR_BAD_EXE_FORMAT;
+    const SectionHeader section = ParseSectionHeader(entries.data() + std::size_t{i} * fields[0]);
     if (section.type == kNoBits || !HasName(source, names, section.name)) continue;
     tree->source = &source;
     tree->rootOffset = section.offset;

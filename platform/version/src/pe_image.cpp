@@ -3,6 +3,7 @@
 // holds that address. Data entries carry addresses (RVAs), which are mapped
 // through the section table as well.
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -72,11 +73,13 @@ DWORD FindPeResourceTree(const ByteSource& source, ResourceDirectory* tree) {
   if (!ReadValue(source, optionalHeader + resourceEntry, &resource)) return ERROR_BAD_EXE_FORMAT;
   if (resource[0] == 0 || resource[1] == 0) return ERROR_RESOURCE_DATA_NOT_FOUND;
 
+  // The whole section table in one read.
+  std::vector<std::uint8_t> table(sectionCount * kSectionHeaderSize);
+  if (!source.Read(optionalHeader + optionalHeaderSize, table.data(), table.size())) return ERROR_BAD_EXE_FORMAT;
   auto sections = std::make_shared<std::vector<Section>>();
-  const std::uint64_t sectionTable = optionalHeader + optionalHeaderSize;
-  for (std::uint16_t i = 0; i < sectionCount; ++i) {
+  for (std::size_t at = 0; at < table.size(); at += kSectionHeaderSize) {
     std::uint32_t fields[4];  // virtual size, virtual address, raw size, raw offset
-    if (!source.Read(sectionTable + i * kSectionHeaderSize + 8, fields, sizeof(fields))) return ERROR_BAD_EXE_FORMAT;
+    std::memcpy(fields, table.data() + at + 8, sizeof(fields));
     sections->push_back(Section{fields[1], fields[2], fields[3]});
   }
   // The root directory's header must at least be there; the rest is checked
