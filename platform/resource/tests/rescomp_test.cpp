@@ -50,6 +50,8 @@ TEST_F(ResourceCompiler, RefusesFaultyScripts) {
       {"resource\tRT_RCDATA\t70000\t0\t" + data + "\n", "script.txt:1: resource number out of range"},
       {"resource\tRT_RCDATA\t0\t0\t" + data + "\n", "script.txt:1: resource number out of range"},
       {"resource\tRT_RCDATA\t1\t0x10000\t" + data + "\n", "script.txt:1: bad language"},
+      {"resource\tRT_RCDATA\t1\t0409\t" + data + "\n", "script.txt:1: ambiguous number"},
+      {"resource\tRT_STRING\t1\t0\t" + data + "\n", "script.txt:1: unknown standard resource type"},
       {"resource\tRT_RCDATA\t1\t0\t" + Data("missing.bin") + "\n", "script.txt:1: cannot open"},
       {"icon\t1\t0\t" + Data("not_an_icon.ico") + "\n", "script.txt:1: not an icon file"},
       {"translation\t0x0804\t0x04b0\n", "script.txt:1: unexpected declaration"},

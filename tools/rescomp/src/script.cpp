@@ -1,6 +1,5 @@
 #include "script.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -29,11 +28,17 @@ std::u16string Utf16(const std::string& text) {
   return *wide;
 }
 
+// Decimal, or hexadecimal with 0x. A leading zero is refused: "0409" could
+// be meant as hexadecimal and would silently be another number.
 std::optional<std::uint32_t> ParseNumber(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  char* end = nullptr;
-  const unsigned long value = std::strtoul(text.c_str(), &end, 0);
-  if (*end != '\0' || text[0] == '-' || text[0] == '+' || value > 0xFFFFFFFFul) return std::nullopt;
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const std::string digits = hex ? text.substr(2) : text;
+  const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
+  if (digits.empty() || digits.find_first_not_of(allowed) != std::string::npos || digits.size() > 8)
+    return std::nullopt;
+  if (!hex && digits.size() > 1 && digits[0] == '0') throw std::runtime_error("ambiguous number (use 0x for hexadecimal): " + text);
+  const unsigned long long value = std::stoull(digits, nullptr, hex ? 16 : 10);
+  if (value > 0xFFFFFFFFull) return std::nullopt;
   return static_cast<std::uint32_t>(value);
 }
 
@@ -49,6 +54,7 @@ ResourceName ParseName(const std::string& text) {
       {"RT_GROUP_CURSOR", 12}, {"RT_GROUP_ICON", 14}, {"RT_VERSION", 16}, {"RT_MANIFEST", 24}};
   if (const auto standard = kStandardTypes.find(text); standard != kStandardTypes.end())
     return NumberedName(standard->second);
+  if (text.rfind("RT_", 0) == 0) throw std::runtime_error("unknown standard resource type: " + text);
   if (const auto number = ParseNumber(text)) {
     // Number 0 cannot be asked for: MAKEINTRESOURCE(0) is a null pointer.
     if (*number == 0 || *number > 0xFFFF) throw std::runtime_error("resource number out of range: " + text);
