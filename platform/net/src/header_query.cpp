@@ -34,10 +34,10 @@ std::optional<std::string> HeaderValue(const std::vector<std::string>& lines, co
   return std::nullopt;
 }
 
-std::string JoinLines(const std::vector<std::string>& lines, const std::string& separator) {
+std::string EachLineEndingIn(const std::vector<std::string>& lines, const std::string& end) {
   std::string text;
-  for (const std::string& line : lines) text += line + separator;
-  return text + (separator == "\r\n" ? separator : std::string());
+  for (const std::string& line : lines) text += line + end;
+  return text;
 }
 
 }  // namespace
@@ -50,9 +50,9 @@ std::optional<std::string> QueryHeaderText(const std::vector<std::string>& lines
     case HTTP_QUERY_RAW_HEADERS:
       // Each line ends in a zero character; the terminating zero added when
       // copying ends the list.
-      return JoinLines(lines, std::string(1, '\0'));
+      return EachLineEndingIn(lines, std::string(1, '\0'));
     case HTTP_QUERY_RAW_HEADERS_CRLF:
-      return JoinLines(lines, "\r\n");
+      return EachLineEndingIn(lines, "\r\n") + "\r\n";  // and a blank line, as on the wire
     case HTTP_QUERY_STATUS_CODE:
       return StatusPart(lines.front(), true);
     case HTTP_QUERY_STATUS_TEXT:

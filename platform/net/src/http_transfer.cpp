@@ -26,10 +26,10 @@ std::unique_ptr<HttpTransfer> HttpTransfer::Create(const HttpRequestSpec& spec) 
   if (!spec.agent.empty()) curl_easy_setopt(c, CURLOPT_USERAGENT, spec.agent.c_str());
   if (spec.verb == "HEAD") curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
   for (const std::string& header : spec.headers) {
-    curl_slist* list = curl_slist_append(transfer->headers_.get(), header.c_str());
-    if (!list) return nullptr;
-    transfer->headers_.release();
-    transfer->headers_.reset(list);
+    // Appending returns the list's head, which is new only for the first line.
+    curl_slist* head = curl_slist_append(transfer->headers_.get(), header.c_str());
+    if (!head) return nullptr;
+    if (!transfer->headers_) transfer->headers_.reset(head);
   }
   curl_easy_setopt(c, CURLOPT_HTTPHEADER, transfer->headers_.get());
   curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, spec.followRedirects ? 1L : 0L);

@@ -192,6 +192,10 @@ class Download {
   static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self) {
     auto* download = static_cast<Download*>(self);
     const std::size_t bytes = size * count;
+    // The body of an answer that is not the file (a redirect that is not
+    // followed, for one) is passed over; the status fails the download.
+    const int status = download->response_.Status();
+    if (status < 200 || status > 299) return bytes;
     if (!download->BeginOnce()) return 0;
     if (!download->part_->Write(data, bytes)) {
       download->writeError_ = true;

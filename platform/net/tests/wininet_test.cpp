@@ -246,10 +246,20 @@ TEST(WinInet, RawHeadersAreZeroSeparatedWideTextEndingInTwoZeros) {
   EXPECT_EQ(buffer[length / sizeof(char16_t)], u'\0');
   EXPECT_EQ(text.find(u'\r'), std::u16string::npos);
 
-  char status[16] = {};
-  DWORD statusLength = sizeof status;
-  ASSERT_TRUE(HttpQueryInfoA(request.request.get(), HTTP_QUERY_STATUS_CODE, status, &statusLength, nullptr));
-  EXPECT_EQ(std::string(status, statusLength), "200");
+  // The byte forms of the other levels.
+  const auto queryA = [&](DWORD level) {
+    char text[1024] = {};
+    DWORD textLength = sizeof text;
+    EXPECT_TRUE(HttpQueryInfoA(request.request.get(), level, text, &textLength, nullptr));
+    return std::string(text, textLength);
+  };
+  EXPECT_EQ(queryA(HTTP_QUERY_STATUS_CODE), "200");
+  EXPECT_EQ(queryA(HTTP_QUERY_STATUS_TEXT), "OK");
+  EXPECT_EQ(queryA(HTTP_QUERY_CONTENT_LENGTH), "3");
+  const std::string crlf = queryA(HTTP_QUERY_RAW_HEADERS_CRLF);
+  EXPECT_EQ(crlf.rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
+  EXPECT_NE(crlf.find("\r\nX-Test: yes\r\n"), std::string::npos);
+  EXPECT_EQ(crlf.substr(crlf.size() - 4), "\r\n\r\n");
 }
 
 TEST(WinInet, RedirectIsFollowedAndTheFinalAnswerReported) {
