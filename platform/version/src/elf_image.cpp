@@ -14,6 +14,7 @@ namespace {
 constexpr unsigned char kClass64 = 2;
 constexpr unsigned char kLittleEndian = 1;
 constexpr std::uint32_t kNoBits = 8;
+constexpr std::uint16_t kEntrySize = 64;  // of a 64-bit section header, as the format fixes it
 constexpr char kSectionName[] = "zv_resources";
 
 struct SectionHeader {
@@ -45,7 +46,7 @@ DWORD FindElfResourceTree(const ByteSource& source, ResourceDirectory* tree) {
   std::uint64_t table = 0;
   std::uint16_t fields[3];  // entry size, entry count, index of the names section
   if (!source.Read(0, ident, sizeof(ident)) || ident[4] != kClass64 || ident[5] != kLittleEndian ||
-      !ReadValue(source, 0x28, &table) || !source.Read(0x3A, fields, sizeof(fields)) || fields[0] < 40)
+      !ReadValue(source, 0x28, &table) || !source.Read(0x3A, fields, sizeof(fields)) || fields[0] != kEntrySize)
     return ERROR_BAD_EXE_FORMAT;
   if (fields[1] == 0) return ERROR_RESOURCE_DATA_NOT_FOUND;
   if (fields[2] >= fields[1]) return ERROR_BAD_EXE_FORMAT;

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,37 @@ class DamagedFiles : public testing::Test {
     // Rewritten in place: creating or truncating a file anew costs far more.
     ASSERT_EQ(pwrite(fd_, bytes.data(), length, 0), static_cast<ssize_t>(length));
     ASSERT_EQ(ftruncate(fd_, static_cast<off_t>(length)), 0);
+    Check();
+  }
+
+  // Cuts the file off at each length, longest first, so that the file is
+  // written once and only shortened.
+  void CutAt(const Bytes& whole, std::vector<std::size_t> lengths) {
+    ASSERT_EQ(pwrite(fd_, whole.data(), whole.size(), 0), static_cast<ssize_t>(whole.size()));
+    std::sort(lengths.rbegin(), lengths.rend());
+    for (std::size_t length : lengths) {
+      ASSERT_EQ(ftruncate(fd_, static_cast<off_t>(length)), 0);
+      Check();
+    }
+  }
+
+  // Damages one byte of the file at a time, in place, and probes each.
+  void DamageEachByte(const Bytes& whole, const std::vector<std::pair<std::size_t, std::size_t>>& regions) {
+    ASSERT_EQ(pwrite(fd_, whole.data(), whole.size(), 0), static_cast<ssize_t>(whole.size()));
+    ASSERT_EQ(ftruncate(fd_, static_cast<off_t>(whole.size())), 0);
+    for (const auto& [begin, end] : regions) {
+      ASSERT_LE(end, whole.size());
+      for (std::size_t at = begin; at < end; ++at) {
+        for (std::uint8_t value : {0x00, 0xFF}) {
+          ASSERT_EQ(pwrite(fd_, &value, 1, static_cast<off_t>(at)), 1);
+          Check();
+        }
+        ASSERT_EQ(pwrite(fd_, &whole[at], 1, static_cast<off_t>(at)), 1);
+      }
+    }
+  }
+
+  void Check() {
     SetLastError(0);
     const DWORD size = GetFileVersionInfoSizeW(wide_.c_str(), nullptr);
     if (size == 0) {
@@ -90,22 +123,6 @@ class DamagedFiles : public testing::Test {
   std::u16string wide_;
   int fd_ = -1;
 };
-
-TEST_F(DamagedFiles, CutOffAnywhere) {
-  for (const char* name : {"pe64_two_translations.exe", "pe32_two_translations.exe"}) {
-    const Bytes whole = ReadAll(std::string(ZV_VERSION_FIXTURES) + "/" + name);
-    ASSERT_GT(whole.size(), 512u) << name;
-    for (std::size_t length = 0; length < whole.size(); ++length) Probe(whole, length);
-    // Cut off, the headers no longer lead anywhere.
-    Probe(whole, 64);
-    EXPECT_EQ(GetLastError(), ERROR_BAD_EXE_FORMAT);
-  }
-  // Our own programs: the section table is at the end, the resources before it.
-  const Bytes program = ReadAll(ZV_VERSION_FIXTURE_PROGRAM);
-  ASSERT_GT(program.size(), 4096u);
-  for (std::size_t length = 0; length < program.size(); length += program.size() / 97 + 1) Probe(program, length);
-  for (std::size_t length = program.size() - 2048; length < program.size(); ++length) Probe(program, length);
-}
 
 std::uint32_t Get32(const Bytes& bytes, std::size_t at) {
   std::uint32_t value;
@@ -129,23 +146,85 @@ std::vector<std::pair<std::size_t, std::size_t>> ReadRegions(const Bytes& pe) {
   return regions;
 }
 
+std::uint64_t Get64(const Bytes& bytes, std::size_t at) {
+  std::uint64_t value;
+  std::memcpy(&value, bytes.data() + at, sizeof(value));
+  return value;
+}
+
+std::size_t Get16(const Bytes& bytes, std::size_t at) { return bytes[at] | bytes[at + 1] << 8; }
+
+// In one of our own programs: the file header, the fields that locate a
+// section (name, type, offset, size) in the entries of the names section, of
+// the resource section and of one other section, and the resources.
+struct ElfLayout {
+  std::vector<std::pair<std::size_t, std::size_t>> regions;
+  std::size_t table = 0;
+  std::pair<std::size_t, std::size_t> resources;
+};
+
+ElfLayout ReadElfLayout(const Bytes& elf) {
+  ElfLayout layout;
+  layout.table = Get64(elf, 0x28);
+  const std::size_t namesEntry = layout.table + 64 * Get16(elf, 0x3E);
+  const std::size_t names = Get64(elf, namesEntry + 24);
+  layout.regions = {{0, 64}};
+  auto addEntry = [&](std::size_t header) {
+    layout.regions.emplace_back(header, header + 8);
+    layout.regions.emplace_back(header + 24, header + 40);
+  };
+  addEntry(namesEntry);
+  addEntry(layout.table + 64);
+  for (std::size_t i = 0; i < Get16(elf, 0x3C); ++i) {
+    const std::size_t header = layout.table + 64 * i;
+    if (std::strcmp(reinterpret_cast<const char*>(elf.data()) + names + Get32(elf, header), "zv_resources") != 0)
+      continue;
+    addEntry(header);
+    layout.resources = {Get64(elf, header + 24), Get64(elf, header + 24) + Get64(elf, header + 32)};
+    layout.regions.push_back(layout.resources);
+  }
+  return layout;
+}
+
+// Cut off anywhere in what a reader of resources looks at (and at a spread
+// of other places).
+TEST_F(DamagedFiles, CutOffAnywhere) {
+  for (const char* name : {"pe64_two_translations.exe", "pe32_two_translations.exe"}) {
+    const Bytes whole = ReadAll(std::string(ZV_VERSION_FIXTURES) + "/" + name);
+    ASSERT_GT(whole.size(), 512u) << name;
+    std::vector<std::size_t> lengths;
+    for (const auto& [begin, end] : ReadRegions(whole)) {
+      for (std::size_t length = begin; length <= end; ++length) lengths.push_back(length);
+    }
+    for (std::size_t length = 0; length < whole.size(); length += 61) lengths.push_back(length);
+    CutAt(whole, lengths);
+    // Cut off, the headers no longer lead anywhere.
+    Probe(whole, 64);
+    EXPECT_EQ(GetLastError(), ERROR_BAD_EXE_FORMAT);
+  }
+  // Our own programs: the section table is at the end, the resources before it.
+  const Bytes program = ReadAll(ZV_VERSION_FIXTURE_PROGRAM);
+  const ElfLayout layout = ReadElfLayout(program);
+  ASSERT_LT(layout.resources.first, layout.resources.second);
+  std::vector<std::size_t> lengths;
+  for (std::size_t length = layout.resources.first; length <= layout.resources.second; ++length) lengths.push_back(length);
+  for (std::size_t length = layout.table; length <= program.size(); length += 8) lengths.push_back(length);
+  for (std::size_t length = 0; length < program.size(); length += program.size() / 97 + 1) lengths.push_back(length);
+  CutAt(program, lengths);
+}
+
 TEST_F(DamagedFiles, AnyByteChanged) {
   for (const char* name : {"pe64_two_translations.exe", "pe32_two_translations.exe"}) {
     const Bytes whole = ReadAll(std::string(ZV_VERSION_FIXTURES) + "/" + name);
     ASSERT_GT(whole.size(), 512u) << name;
     const auto regions = ReadRegions(whole);
     ASSERT_EQ(regions.size(), 2u) << "no resource section in " << name;
-    for (const auto& [begin, end] : regions) {
-      ASSERT_LE(end, whole.size());
-      for (std::size_t at = begin; at < end; ++at) {
-        for (std::uint8_t value : {0x00, 0xFF}) {
-          Bytes damaged = whole;
-          damaged[at] = value;
-          Probe(damaged, damaged.size());
-        }
-      }
-    }
+    DamageEachByte(whole, regions);
   }
+  const Bytes program = ReadAll(ZV_VERSION_FIXTURE_PROGRAM);
+  const ElfLayout layout = ReadElfLayout(program);
+  ASSERT_EQ(layout.regions.size(), 8u) << "no resource section in our own program";
+  DamageEachByte(program, layout.regions);
 }
 
 TEST_F(DamagedFiles, NewHeaderOutsideTheFile) {
