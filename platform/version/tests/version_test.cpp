@@ -109,20 +109,36 @@ TEST(VersionInfo, QueriesForWhatIsNotThere) {
 
 // ANSI queries of strings give UTF-8 copies that stay valid together.
 TEST(VersionInfo, AnsiStringsAreUtf8CopiesThatStay) {
-  auto block = VersionInfo(ZV_VERSION_FIXTURE_PROGRAM);
-  ASSERT_FALSE(block.empty());
-  LPVOID description = nullptr;
-  LPVOID version = nullptr;
-  UINT descriptionLength = 0;
-  UINT versionLength = 0;
-  ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\080404b0\\FileDescription", &description,
-                             &descriptionLength));
-  ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\080404b0\\FileVersion", &version, &versionLength));
-  EXPECT_STREQ(static_cast<const char*>(description), "Zorvik 启动器");
-  EXPECT_EQ(descriptionLength, std::strlen("Zorvik 启动器") + 1);
-  EXPECT_STREQ(static_cast<const char*>(version), "1, 0, 0, 2");
-  // The wide block itself is unchanged by the ANSI copies.
-  EXPECT_EQ(QueryText(block, u"\\StringFileInfo\\080404b0\\FileDescription"), u"Zorvik 启动器");
+  for (const char* name : kVersionedFiles) {
+    const std::string path = VersionedFile(name);
+    SCOPED_TRACE(path);
+    auto block = VersionInfo(path);
+    ASSERT_FALSE(block.empty());
+    LPVOID description = nullptr;
+    LPVOID version = nullptr;
+    UINT descriptionLength = 0;
+    UINT versionLength = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\080404b0\\FileDescription", &description,
+                               &descriptionLength));
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\080404b0\\FileVersion", &version, &versionLength));
+    EXPECT_STREQ(static_cast<const char*>(description), "Zorvik 启动器");
+    EXPECT_EQ(descriptionLength, std::strlen("Zorvik 启动器") + 1);
+    EXPECT_STREQ(static_cast<const char*>(version), "1, 0, 0, 2");
+    // The wide block itself is unchanged by the ANSI copies.
+    EXPECT_EQ(QueryText(block, u"\\StringFileInfo\\080404b0\\FileDescription"), u"Zorvik 启动器");
+  }
+}
+
+// Our resource compiler writes the block exactly as a Windows resource
+// compiler does for the same declaration.
+TEST(VersionInfo, OurBlockIsTheStandardLayout) {
+  const auto standard = VersionInfo(Fixture("pe64_two_translations.exe"));
+  const auto ours = VersionInfo(ZV_VERSION_FIXTURE_PROGRAM);
+  ASSERT_GE(standard.size(), 2u);
+  ASSERT_GE(ours.size(), 2u);
+  const std::size_t length = standard[0] | standard[1] << 8;
+  ASSERT_EQ(ours[0] | ours[1] << 8, length);
+  EXPECT_TRUE(std::equal(standard.begin(), standard.begin() + length, ours.begin()));
 }
 
 // The program finds its own version resource through FindResourceW.
