@@ -146,7 +146,10 @@ std::optional<std::size_t> AnsiCopy(LPCVOID block, const Node& node, UINT* lengt
 }  // namespace
 
 // The length is that of the value: bytes for binary values (52 for the
-// root's VS_FIXEDFILEINFO, 4 per translation), characters for strings.
+// root's VS_FIXEDFILEINFO, 4 per translation), characters for strings (with
+// their terminator). A node without a value, a block such as
+// "\StringFileInfo", is found with length 0; failures give
+// ERROR_RESOURCE_TYPE_NOT_FOUND.
 BOOL WINAPI VerQueryValueW(LPCVOID block, LPCWSTR subBlock, LPVOID* buffer, UINT* length) {
   if (block == nullptr || subBlock == nullptr || buffer == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   const auto node = FindNode(block, subBlock);
