@@ -20,9 +20,11 @@ void Line(const std::string& text) {
   std::fflush(stdout);
 }
 
+// Where a standard handle leads; -1 asks for the program file itself.
 std::string FdTarget(int fd) {
-  char target[256] = {};
-  const ssize_t length = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target - 1);
+  char target[4096] = {};
+  const std::string link = fd < 0 ? "/proc/self/exe" : "/proc/self/fd/" + std::to_string(fd);
+  const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
   return length < 0 ? "closed" : std::string(target, static_cast<size_t>(length));
 }
 
@@ -74,6 +76,13 @@ int Run(int argc, char** argv) {
     if (held == nullptr || go == nullptr || WaitForSingleObject(go, INFINITE) != WAIT_OBJECT_0) return 5;
     CloseHandle(held);
     CloseHandle(go);
+  } else if (mode == "renamed" && argc == 2) {
+    // An update sets the running program aside under a new name.
+    const std::string ownPath = FdTarget(-1);
+    if (std::rename(ownPath.c_str(), argv[1]) != 0) return 7;
+    WCHAR path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    Line(zv::ToUtf8(std::u16string(path, length)));
   } else if (mode == "debug" && argc == 2) {
     OutputDebugStringW(Wide(argv[1]).c_str());
   } else if (mode == "asuser" && argc > 2) {

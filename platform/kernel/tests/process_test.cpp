@@ -138,6 +138,34 @@ TEST(KernelProcess, ARunningChildIsStillActiveAndNeverLeftAZombie) {
   EXPECT_EQ(errno, ESRCH);
 }
 
+TEST(KernelProcess, TheModulePathStaysTheNameTheProgramStartedUnder) {
+  // A program set aside by an update still learns the folder it was started
+  // from, as on Windows.
+  ScratchFolder folder;
+  const auto program = folder / "launcher";
+  std::filesystem::copy_file(ZV_KERNEL_CHILD, program);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  const auto report = folder / "report.txt";
+  const HANDLE out = CreateFileW(Wide(report).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(out, INVALID_HANDLE_VALUE);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out;
+  std::u16string commandLine = u"renamed " + Wide(folder / "_launcher");
+  ASSERT_TRUE(CreateProcessW(Wide(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                             &startup, &info));
+  CloseHandle(out);
+  ASSERT_EQ(WaitForSingleObject(info.hProcess, INFINITE), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(info.hProcess, &code);
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(std::filesystem::exists(folder / "_launcher"));
+  EXPECT_EQ(ReadText(report), program.string() + "\n");
+}
+
 TEST(KernelProcess, DebuggerOutputShowsOnlyWithTheLayersSwitch) {
   ScratchFolder folder;
   struct Case { const char* setting; const char* shown; };
