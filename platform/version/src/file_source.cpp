@@ -16,7 +16,9 @@ FileSource::~FileSource() {
 }
 
 bool FileSource::Open(const std::string& nativePath, DWORD* error) {
-  fd_ = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a named pipe given as a program file cannot hold
+  // the caller until some writer appears; regular files read as usual.
+  fd_ = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd_ < 0) {
     *error = Win32ErrorFromErrno(errno, nativePath);
     return false;
@@ -26,7 +28,8 @@ bool FileSource::Open(const std::string& nativePath, DWORD* error) {
     *error = Win32ErrorFromErrno(errno, nativePath);
     return false;
   }
-  // Windows opens no folder as a file: it refuses with "access denied".
+  // Windows opens no folder as a file: it refuses with "access denied"; the
+  // same goes for anything else that is not a plain file.
   if (!S_ISREG(info.st_mode)) {
     *error = ERROR_ACCESS_DENIED;
     return false;

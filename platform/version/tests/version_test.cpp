@@ -3,6 +3,7 @@
 // sees it on disk.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -157,6 +158,7 @@ class VersionFailures : public testing::Test {
     folder_ = std::filesystem::temp_directory_path() / ("zv_version_test_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder_ / "folder.exe");
     std::ofstream(folder_ / "text.txt") << "just some text, not a program";
+    ASSERT_EQ(mkfifo((folder_ / "pipe.exe").c_str(), 0600), 0);
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }
   std::filesystem::path folder_;
@@ -170,6 +172,7 @@ TEST_F(VersionFailures, SizeZeroWithTheReason) {
       {(folder_ / "missing.exe").string(), ERROR_FILE_NOT_FOUND},
       {(folder_ / "no_folder" / "missing.exe").string(), ERROR_PATH_NOT_FOUND},
       {(folder_ / "folder.exe").string(), ERROR_ACCESS_DENIED},
+      {(folder_ / "pipe.exe").string(), ERROR_ACCESS_DENIED},  // without waiting for a writer
       {(folder_ / "text.txt").string(), ERROR_BAD_EXE_FORMAT},
       {Fixture("pe64_no_version.exe"), ERROR_RESOURCE_TYPE_NOT_FOUND},
       {Fixture("pe64_no_resources.exe"), ERROR_RESOURCE_DATA_NOT_FOUND},
