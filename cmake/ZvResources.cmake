@@ -9,7 +9,8 @@
 #   [VERSION <a.b.c.d>
 #     [TRANSLATION <language> <code page> [<key> <value>]...]...])
 #
-# <type> and <name> are numbers (decimal or 0x hex), RT_* names (RT_RCDATA,
+# <type> and <name> are numbers (decimal, or hexadecimal with 0x; a leading
+# zero is refused as ambiguous), RT_* names (RT_RCDATA,
 # RT_MANIFEST, RT_ICON, RT_GROUP_ICON, RT_VERSION ...) or strings such as
 # ZIPRES; string names are matched without case. <language> is a language id
 # such as 2052 or 0x0409 (0 is neutral). ICON splits an .ico file into RT_ICON
@@ -17,7 +18,8 @@
 # resource: the fixed file and product version a.b.c.d, and for each
 # TRANSLATION a string table (for example FileVersion "1, 0, 0, 2") listed in
 # the translation table in the order given. Relative files are taken from the
-# calling folder. A target declares all its resources in one call.
+# calling folder. A target declares all its resources in one call. Values are
+# CMake list items: they cannot hold a semicolon, a tab or a line break.
 
 # Appends one tab-separated line to `script`, refusing fields that would
 # break the line format. Empty fields are kept (IN LISTS ARGN).
