@@ -45,8 +45,12 @@ TEST_F(UserWindowsTest, ClassRegistrationIsOncePerNameInAnyCase) {
   EXPECT_EQ(info.lpfnWndProc, &Recorder::Procedure);
   EXPECT_EQ(info.cbWndExtra, static_cast<int>(2 * sizeof(LONG_PTR)));
 
-  const HWND hwnd = Create();
+  // The class can be named by the atom its registration returned.
+  const auto atom = static_cast<ATOM>(GetClassInfoExW(nullptr, className_.c_str(), &info));
+  const HWND hwnd = CreateWindowExW(0, MAKEINTATOM(atom), u"by atom", WS_POPUP, 0, 0, 1, 1,
+                                    nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(hwnd, nullptr);
+  EXPECT_EQ(FindWindowW(MAKEINTATOM(atom), u"by atom"), hwnd);
   EXPECT_FALSE(UnregisterClassW(className_.c_str(), nullptr));
   EXPECT_EQ(GetLastError(), ERROR_CLASS_HAS_WINDOWS);
   DestroyWindow(hwnd);
