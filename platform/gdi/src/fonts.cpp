@@ -183,10 +183,11 @@ bool DrawOnDC(HDC hdc, const std::function<void(cairo_t*)>& draw) {
 
 using namespace zv::gdi;
 
-// Weights outside 0..1000 are refused, as Windows refuses them; a face name is
-// read up to its terminating zero or its 32 characters.
+// A weight above 1000 (a bold weight added to a normal one, say) draws as the
+// heaviest weight rather than failing; a negative weight is refused. A face name
+// is read up to its terminating zero or its 32 characters.
 HFONT WINAPI CreateFontIndirectW(const LOGFONTW* log) {
-  if (log == nullptr || log->lfWeight < 0 || log->lfWeight > 1000) return Fail<HFONT>(ERROR_INVALID_PARAMETER, nullptr);
+  if (log == nullptr || log->lfWeight < 0) return Fail<HFONT>(ERROR_INVALID_PARAMETER, nullptr);
   auto* font = new Font();
   font->log = *log;
   return static_cast<HFONT>(Register(font));
@@ -210,7 +211,7 @@ BOOL WINAPI GetTextMetricsW(HDC hdc, LPTEXTMETRICW metrics) {
   metrics->tmInternalLeading = std::max(0, ascent + descent - em);
   metrics->tmAveCharWidth = PANGO_PIXELS(pango_font_metrics_get_approximate_char_width(fm));
   metrics->tmMaxCharWidth = std::max(metrics->tmAveCharWidth, em);
-  metrics->tmWeight = font.log.lfWeight <= 0 ? FW_NORMAL : font.log.lfWeight;
+  metrics->tmWeight = font.log.lfWeight <= 0 ? FW_NORMAL : std::min<LONG>(font.log.lfWeight, 1000);
   metrics->tmDigitizedAspectX = 96;
   metrics->tmDigitizedAspectY = 96;
   metrics->tmFirstChar = 0x20;

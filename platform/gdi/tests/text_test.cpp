@@ -101,6 +101,33 @@ TEST_F(DrawText, MetricsOfTheSkinFont) {
   EXPECT_EQ(metrics.tmHeight, 15);
 }
 
+// Bold added to a normal weight (400 + 700) still makes a font, drawn heaviest.
+TEST_F(DrawText, OverweightFontsDrawBold) {
+  Dib normal(60, 20);
+  Prepare(normal, MakeFont(u"Microsoft YaHei", -12, FW_NORMAL));
+  Dib heavy(60, 20);
+  HFONT overweight = MakeFont(u"Microsoft YaHei", -12, FW_NORMAL + FW_BOLD);
+  ASSERT_NE(overweight, nullptr);
+  Prepare(heavy, overweight);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(heavy.dc(), &metrics);
+  EXPECT_EQ(metrics.tmWeight, 1000);
+  RECT rect{0, 0, 60, 20};
+  DrawTextW(normal.dc(), u"Wide", -1, &rect, DT_SINGLELINE);
+  DrawTextW(heavy.dc(), u"Wide", -1, &rect, DT_SINGLELINE);
+  const auto inked = [](const Dib& dib) {
+    int count = 0;
+    for (int y = 0; y < 20; ++y) {
+      for (int x = 0; x < 60; ++x) count += (dib.At(x, y) & 0xFF) < 0x80;
+    }
+    return count;
+  };
+  EXPECT_GT(inked(heavy), inked(normal) + 5);
+  LOGFONTW negative{};
+  negative.lfWeight = -1;
+  EXPECT_EQ(CreateFontIndirectW(&negative), nullptr);
+}
+
 TEST_F(DrawText, CalcRectMeasuresWithoutDrawing) {
   Dib dib(100, 40);
   Prepare(dib, MakeFont(u"Microsoft YaHei", -12));
