@@ -291,7 +291,11 @@ HWND GetWindow(HWND hwnd, UINT relation) {
   }
   // The siblings: the parent's children, or the top-level windows.
   std::vector<HWND>* siblings = &state.topLevels;
-  if (window->parent) siblings = &state.windows.at(window->parent)->children;
+  if (window->parent) {
+    const auto parent = state.windows.find(window->parent);
+    if (parent == state.windows.end()) return nullptr;
+    siblings = &parent->second->children;
+  }
   const auto at = std::find(siblings->begin(), siblings->end(), hwnd);
   if (at == siblings->end()) return nullptr;
   switch (relation) {

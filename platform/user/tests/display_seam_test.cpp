@@ -51,6 +51,10 @@ TEST(UserDisplaySeamTest, InputThenQuitThenPaintThenTimers) {
   display.pendingInput = 1;
   display.needsPaint = true;
   zv::user::AttachDisplay(&display);
+  // Detached on every way out of the test, so no later test meets it.
+  struct Detach {
+    ~Detach() { zv::user::AttachDisplay(nullptr); }
+  } detach;
 
   SetTimer(hwnd, 1, USER_TIMER_MINIMUM, nullptr);
   Sleep(3 * USER_TIMER_MINIMUM);
@@ -72,7 +76,6 @@ TEST(UserDisplaySeamTest, InputThenQuitThenPaintThenTimers) {
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_CHAR, WM_CHAR, PM_REMOVE));
   EXPECT_EQ(msg.wParam, static_cast<WPARAM>('a'));
 
-  zv::user::AttachDisplay(nullptr);
   bool destroyed = false;
   ASSERT_TRUE(zv::user::SetDisplayWindow(hwnd, std::make_unique<DisplayWindowProbe>(&destroyed)));
   EXPECT_NE(zv::user::GetDisplayWindow(hwnd), nullptr);
