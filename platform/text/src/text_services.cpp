@@ -373,7 +373,6 @@ bool TextServices::OnKeyDown(WPARAM key) {
   const int page = std::max<int>(1, view.bottom - view.top);
   switch (key) {
     case VK_CONTROL: control_ = true; return false;
-    case VK_SHIFT: shift_ = true; return false;
     case 'C':
     case VK_INSERT:
       if (!control_) return false;
@@ -507,7 +506,7 @@ HRESULT STDMETHODCALLTYPE TextServices::TxSendMessage(UINT msg, WPARAM wparam, L
       break;
     case WM_KILLFOCUS:
       focused_ = false;
-      control_ = shift_ = false;
+      control_ = false;
       if (dragging_) {
         dragging_ = false;
         host_->TxSetCapture(FALSE);
@@ -517,7 +516,6 @@ HRESULT STDMETHODCALLTYPE TextServices::TxSendMessage(UINT msg, WPARAM wparam, L
     case WM_KEYDOWN: processed = OnKeyDown(wparam); break;
     case WM_KEYUP:
       if (wparam == VK_CONTROL) control_ = false;
-      if (wparam == VK_SHIFT) shift_ = false;
       processed = false;
       break;
     case WM_CHAR:

@@ -109,8 +109,7 @@ class TextServices final : public ITextServices {
   bool inPlaceActive_ = false;
   bool focused_ = false;
   bool dragging_ = false;
-  bool control_ = false;
-  bool shift_ = false;
+  bool control_ = false;  // CTRL is down: seen from its key messages
 
   // What the host was last told about the vertical bar.
   bool reported_ = false;
