@@ -31,8 +31,6 @@ struct WindowClass {
   int windowCount = 0;
 };
 
-enum class WindowStage { Creating, Alive, Destroying };
-
 struct Window {
   HWND handle;
   std::shared_ptr<WindowClass> windowClass;
@@ -51,9 +49,9 @@ struct Window {
   std::vector<HWND> children;
   std::u16string text;
   std::vector<unsigned char> extraBytes;
-  RECT windowRect{};
-  RECT clientRect{};
-  WindowStage stage = WindowStage::Creating;
+  // Set once its destruction has begun; it is then no longer offered to
+  // lookups and a second DestroyWindow does nothing more.
+  bool destroying = false;
   std::unique_ptr<DisplayWindow> display;
 
   bool IsTopLevel() const { return (style & WS_CHILD) == 0 && !messageOnly; }

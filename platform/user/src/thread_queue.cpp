@@ -170,11 +170,6 @@ void ThreadQueue::Close() {
   for (auto& sent : abandoned) sent->Complete(0);
 }
 
-bool ThreadQueue::IsClosed() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return closed_;
-}
-
 void ThreadQueue::Wake() {
   const std::uint64_t one = 1;
   // A full counter already means "awake"; nothing else can go wrong here.

@@ -69,7 +69,6 @@ class ThreadQueue {
   // The thread has ended: pending and later sends complete with 0 at once,
   // posts fail.
   void Close();
-  bool IsClosed();
 
   void Wake();
   // Blocks until Wake, until `extraFd` or `displayFd` is readable, or until

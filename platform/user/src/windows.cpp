@@ -15,8 +15,8 @@ namespace {
 using namespace zv::user;
 
 std::shared_ptr<Window> NewRecord(const std::shared_ptr<WindowClass>& windowClass, DWORD exStyle,
-                                  DWORD style, const RECT& rect, HWND parent, HWND owner,
-                                  bool messageOnly, HMENU menu, HINSTANCE instance) {
+                                  DWORD style, HWND parent, HWND owner, bool messageOnly,
+                                  HMENU menu, HINSTANCE instance) {
   auto window = std::make_shared<Window>();
   window->windowClass = windowClass;
   window->threadId = GetCurrentThreadId();
@@ -30,8 +30,6 @@ std::shared_ptr<Window> NewRecord(const std::shared_ptr<WindowClass>& windowClas
   window->owner = owner;
   window->messageOnly = messageOnly;
   window->extraBytes.assign(static_cast<std::size_t>(windowClass->windowExtra), 0);
-  window->windowRect = rect;
-  window->clientRect = rect;
   return window;
 }
 
@@ -106,7 +104,7 @@ void MarkDestroying(HWND hwnd) {
   {
     State& state = State::Get();
     std::lock_guard<std::mutex> lock(state.mutex);
-    window->stage = WindowStage::Destroying;
+    window->destroying = true;
   }
   for (HWND child : ChildrenOf(hwnd)) MarkDestroying(child);
 }
@@ -145,7 +143,7 @@ HWND FindLocalTopLevel(const std::u16string* className, const std::u16string* ti
   for (HWND hwnd : state.topLevels) {
     const Window& window = *state.windows.at(hwnd);
     // A window on its way out is no longer offered.
-    if (window.stage == WindowStage::Destroying) continue;
+    if (window.destroying) continue;
     if (className && FoldCase(window.windowClass->name) != folded) continue;
     // Titles compare exactly: a lookup by title must not hand a message to
     // a window that merely resembles the one asked for.
@@ -193,8 +191,8 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   }
   CurrentQueue();
   const RECT rect = InitialRect(x, y, width, height);
-  const auto window = NewRecord(windowClass, exStyle, style, rect, realParent, owner, messageOnly,
-                                menu, instance);
+  const auto window =
+      NewRecord(windowClass, exStyle, style, realParent, owner, messageOnly, menu, instance);
   const HWND hwnd = Enter(window);
   if (window->IsTopLevel()) zv::user::remote::EnsureServing();
 
@@ -210,22 +208,14 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     }
     return nullptr;
   }
+  // Without a display the frame takes no room, and the answer changes nothing.
   RECT client = rect;
   if (IsAlive(hwnd)) SendMessageW(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&client));
-  if (IsAlive(hwnd)) {
-    State& state = State::Get();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    window->clientRect = client;
-  }
   if (IsAlive(hwnd) && SendMessageW(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
     DestroyWindow(hwnd);
     return nullptr;
   }
-  if (!IsAlive(hwnd)) return nullptr;
-  State& state = State::Get();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  if (window->stage == WindowStage::Creating) window->stage = WindowStage::Alive;
-  return hwnd;
+  return IsAlive(hwnd) ? hwnd : nullptr;
 }
 
 BOOL DestroyWindow(HWND hwnd) {
@@ -243,7 +233,7 @@ BOOL DestroyWindow(HWND hwnd) {
     std::lock_guard<std::mutex> lock(state.mutex);
     // A window already on its way out (DestroyWindow called again from its
     // own WM_DESTROY, say) finishes the destruction under way.
-    if (window->stage == WindowStage::Destroying) return TRUE;
+    if (window->destroying) return TRUE;
   }
   MarkDestroying(hwnd);
   for (HWND owned : OwnedBy(hwnd)) DestroyWindow(owned);
