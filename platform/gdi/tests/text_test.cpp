@@ -249,6 +249,18 @@ TEST_F(DrawText, EndEllipsisCutsWhatDoesNotFit) {
   EXPECT_EQ(shortText.right, Measure(dib.dc(), u"fits", DT_SINGLELINE, rect).right);
 }
 
+// With word breaks the text is cut at the last line that fits the rectangle.
+TEST_F(DrawText, EndEllipsisWithWordBreakStopsAtTheRectangleBottom) {
+  Dib dib(120, 60);
+  Prepare(dib, MakeFont(u"Microsoft YaHei", -12));
+  const std::u16string text = u"one two three four five six seven eight nine ten eleven twelve";
+  const RECT rect{0, 0, 60, 30};
+  EXPECT_GT(Measure(dib.dc(), text, DT_WORDBREAK, rect).bottom, 30);
+  const RECT cut = Measure(dib.dc(), text, DT_WORDBREAK | DT_END_ELLIPSIS, rect);
+  EXPECT_EQ(cut.bottom, 30);
+  EXPECT_LE(cut.right, 60);
+}
+
 TEST_F(DrawText, PrefixesUnlessNoPrefix) {
   Dib dib(100, 20);
   Prepare(dib, MakeFont(u"Microsoft YaHei", -12));
