@@ -6,7 +6,8 @@
 namespace zv::net {
 namespace {
 
-// Redirects followed before giving up, as browsers do.
+// Redirects followed before giving up: more than any real chain, few enough
+// to end a loop quickly.
 constexpr long kMaxRedirects = 10;
 // How long one wait for network activity lasts before the library gets to
 // check its own time limits again.

@@ -34,10 +34,8 @@ std::vector<std::string> SplitHeaderBlock(LPCSTR headers, DWORD length) {
 std::string UrlOf(const RequestHandle& request, bool secure) {
   INTERNET_PORT port = request.port;
   if (port == INTERNET_INVALID_PORT_NUMBER) port = secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
-  const bool ipv6 = request.host.find(':') != std::string::npos;
-  const std::string host = ipv6 ? "[" + request.host + "]" : request.host;
   const std::string object = request.object.empty() || request.object[0] != '/' ? "/" + request.object : request.object;
-  return std::string(secure ? "https://" : "http://") + host + ":" + std::to_string(port) + object;
+  return std::string(secure ? "https://" : "http://") + request.host + ":" + std::to_string(port) + object;
 }
 
 HttpRequestSpec SpecOf(const RequestHandle& request, const std::vector<std::string>& headers) {

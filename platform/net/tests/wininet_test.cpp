@@ -270,6 +270,12 @@ TEST(WinInet, RedirectIsFollowedAndTheFinalAnswerReported) {
   EXPECT_EQ(request.RawHeaders().rfind(u"HTTP/1.1 200", 0), 0u);
   EXPECT_EQ(request.Body(), "moved here");
   EXPECT_EQ(server.RequestLog(), (std::vector<std::string>{"/old", "/new"}));
+
+  Request unfollowed(server.Port(), "/old", INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT);
+  ASSERT_EQ(unfollowed.Send(), 0u);
+  EXPECT_EQ(unfollowed.Status(), 302u);
+  EXPECT_NE(unfollowed.RawHeaders().find(u"Location: /new"), std::u16string::npos);
+  EXPECT_EQ(server.RequestLog().size(), 3u);
 }
 
 TEST(WinInet, RefusedConnectionFailsTheSend) {
