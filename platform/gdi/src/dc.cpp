@@ -227,8 +227,6 @@ BOOL WINAPI OffsetViewportOrgEx(HDC hdc, int dx, int dy, LPPOINT previous) {
   return TRUE;
 }
 
-BOOL WINAPI GdiFlush() { return TRUE; }
-
 namespace zv {
 
 HDC CreateSurfaceDC(void* bgraPixels, int width, int height, int strideBytes) {

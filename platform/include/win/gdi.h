@@ -296,7 +296,6 @@ int WINAPI SetStretchBltMode(HDC hdc, int mode);
 int WINAPI GetStretchBltMode(HDC hdc);
 BOOL WINAPI AlphaBlend(HDC dest, int x, int y, int width, int height, HDC src, int srcX, int srcY, int srcWidth,
                        int srcHeight, BLENDFUNCTION blend);
-BOOL WINAPI GdiFlush();
 
 // Regions and clipping.
 HRGN WINAPI CreateRectRgn(int left, int top, int right, int bottom);

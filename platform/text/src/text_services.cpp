@@ -667,11 +667,8 @@ HRESULT STDMETHODCALLTYPE TextServices::TxSetText(LPCWSTR text) {
   return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE TextServices::TxGetCurTargetX(LONG* x) {
-  if (x == nullptr) return E_INVALIDARG;
-  *x = 0;
-  return S_OK;
-}
+// There is no caret here, so no caret column to keep either.
+HRESULT STDMETHODCALLTYPE TextServices::TxGetCurTargetX(LONG*) { return E_NOTIMPL; }
 
 HRESULT STDMETHODCALLTYPE TextServices::TxGetBaseLinePos(LONG*) { return E_NOTIMPL; }
 
