@@ -48,11 +48,12 @@ struct TrustTestCa : ScopedEnv {
   TrustTestCa() : ScopedEnv("ZV_TEST_CA_FILE", CertDir() + "/ca.pem") {}
 };
 
-// Short time limits, so a silent server is given up on within seconds.
+// Short time limits, so a silent server is given up on within seconds; still
+// long enough that a busy test machine's server is not taken for silent.
 class ShortTimeLimits {
  public:
   ShortTimeLimits() : saved_(net::CurrentTimeLimits()) {
-    net::SetTimeLimitsForTests({std::chrono::milliseconds(3000), std::chrono::milliseconds(1000)});
+    net::SetTimeLimitsForTests({std::chrono::milliseconds(10000), std::chrono::milliseconds(3000)});
   }
   ~ShortTimeLimits() { net::SetTimeLimitsForTests(saved_); }
 
