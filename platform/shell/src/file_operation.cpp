@@ -41,6 +41,9 @@ int SHFileOperationW(LPSHFILEOPSTRUCTW operation) {
     const DWORD result = DeleteTree(zv::NativePath(source));
     if (result != ERROR_SUCCESS && first == ERROR_SUCCESS) first = result;
   }
-  if (first != ERROR_SUCCESS) operation->fAnyOperationsAborted = TRUE;
+  if (first != ERROR_SUCCESS) {
+    operation->fAnyOperationsAborted = TRUE;
+    SetLastError(first);
+  }
   return static_cast<int>(first);
 }

@@ -27,6 +27,13 @@ HRESULT HresultFromErrno(int err, const std::string& path = {}) {
   return HRESULT_FROM_WIN32(zv::Win32ErrorFromErrno(err, path));
 }
 
+// A failed open leaves its Windows code as the last error too, as the
+// CreateFileW underneath does on Windows.
+HRESULT OpenFailure(DWORD code) {
+  SetLastError(code);
+  return HRESULT_FROM_WIN32(code);
+}
+
 FILETIME FileTimeFromTimespec(const timespec& time) {
   const std::uint64_t ticks =
       static_cast<std::uint64_t>(time.tv_sec + kUnixToFileTimeSeconds) * 10000000ULL +
@@ -207,12 +214,12 @@ HRESULT SHCreateStreamOnFileEx(LPCWSTR file, DWORD grfMode, DWORD attributes, BO
   do {
     fd = ::open(path.c_str(), flags, permissions);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return HresultFromErrno(errno, path);
+  if (fd < 0) return OpenFailure(zv::Win32ErrorFromErrno(errno, path));
   // A folder opens fine under POSIX but is no stream; Windows denies it.
   struct stat info {};
   if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
     ::close(fd);
-    return E_ACCESSDENIED;
+    return OpenFailure(ERROR_ACCESS_DENIED);
   }
   auto* created = new (std::nothrow) FileStream(fd, grfMode, BaseName(file));
   if (created == nullptr) {

@@ -67,15 +67,17 @@ INSTANTIATE_TEST_SUITE_P(
         OpenCase{"CreateNeedsWriteAccess", false, STGM_CREATE | STGM_READ, TRUE, E_INVALIDARG, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FileStream, FailsOnFolderAndMissingParent) {
+TEST(FileStream, FailsOnFolderAndMissingParentWithTheLastError) {
   TempFolder folder;
   StreamHolder holder;
   EXPECT_EQ(SHCreateStreamOnFileEx(folder.Wide().c_str(), STGM_READ, FILE_ATTRIBUTE_NORMAL, FALSE, nullptr,
                                    &holder.stream),
             E_ACCESSDENIED);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(SHCreateStreamOnFileEx(folder.Wide("no\\such\\f.bin").c_str(), STGM_CREATE | STGM_WRITE,
                                    FILE_ATTRIBUTE_NORMAL, TRUE, nullptr, &holder.stream),
             HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
   EXPECT_EQ(holder.stream, nullptr);
 }
 

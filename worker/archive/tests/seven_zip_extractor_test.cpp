@@ -209,6 +209,33 @@ TEST_F(Extractor, PathInTheWayThatCannotBeDeletedEndsTheExtraction) {
   EXPECT_EQ(work_.Read(deep + "/" + name), "old");
 }
 
+TEST_F(Extractor, FolderOrFileThatCannotBeMadeEndsTheExtraction) {
+  // A file stands where the item's folder should be; a name is longer than
+  // a file name can be.
+  work_.Write("dest/file", "a file, not a folder");
+  const std::string tooLong(256, 'n');
+  const std::string createFolderFailed = "\xe5\x88\x9b\xe5\xbb\xba\xe7\x9b\xae\xe5\xbd\x95\xe5\xa4\xb1\xe8\xb4\xa5:";
+  const std::string createFileFailed = "\xe5\x88\x9b\xe5\xbb\xba\xe6\x96\x87\xe4\xbb\xb6\xe5\xa4\xb1\xe8\xb4\xa5:";
+  struct Case {
+    std::string itemName;
+    HRESULT result;
+    std::string failureLine;
+  };
+  for (const Case& c : {Case{"file/a.txt", 1631, createFolderFailed + Dest() + "\\file/\n"},
+                        Case{tooLong, HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE),
+                             createFileFailed + Dest() + "\\" + tooLong + "\n"}}) {
+    work_.Write("src/a.txt", "a");
+    const std::string archive = Pack("p.7z", "a.txt");
+    RenameItem(archive, "a.txt", c.itemName);
+    SevenZipExtractor extractor;
+    extractor.SetPath(Wide(archive));
+    EXPECT_EQ(CaptureLog([&] { EXPECT_EQ(extractor.ExtractTo(Wide(Dest())), c.result); }),
+              "FileBegin:" + Dest() + "\\" + c.itemName + "\n" + c.failureLine);
+    std::filesystem::remove(archive);
+  }
+  EXPECT_EQ(work_.Read("dest/file"), "a file, not a folder");
+}
+
 TEST_F(Extractor, EncryptedPackagesEndWithAbort) {
   work_.Write("src/a.txt", "secret");
   SevenZipExtractor dataOnly;
