@@ -10,11 +10,15 @@ namespace {
 using CreateObjectProc = HRESULT (*)(const GUID* classId, const GUID* interfaceId, void** object);
 using SysFreeStringProc = void (*)(LibraryString text);
 
+HMODULE LibraryModule() {
+  static const HMODULE module = LoadLibraryW(u"7z.dll");
+  return module;
+}
+
 template <typename Proc>
 Proc LibraryProc(const char* name) {
-  static const HMODULE module = LoadLibraryW(u"7z.dll");
-  if (module == nullptr) return nullptr;
-  return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+  if (LibraryModule() == nullptr) return nullptr;
+  return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(LibraryModule(), name)));
 }
 
 // Extraction of solid archives otherwise runs the callbacks on the library's
