@@ -39,7 +39,8 @@ int SHFileOperationW(LPSHFILEOPSTRUCTW operation);
 
 // Opens `file` (a web address or a document) with the user's preferred
 // program through xdg-open, detached: the call never waits for it. Only the
-// verbs "open" and null are offered. Returns a value above 32 on success, as
+// verbs "open" and null are offered; parameters, folder and show command are
+// not used (xdg-open takes the one argument). Returns a value above 32 on success, as
 // Windows does; ERROR_FILE_NOT_FOUND (2) when xdg-open is missing,
 // SE_ERR_NOASSOC when the verb is not offered.
 constexpr int SE_ERR_NOASSOC = 31;

@@ -133,6 +133,16 @@ TEST_F(Download, CreatesTheMissingFoldersOfTheTarget) {
   EXPECT_EQ(server->RequestLog().size(), asked);
 }
 
+TEST_F(Download, TargetWithoutFolderGoesToTheCurrentFolder) {
+  auto server = Serve(kRoutes, false);
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder_.Native());
+  const bool done = DownloadPackage(Wide(server->Url("/pkg.7z")), u"bare.7z", sink_.Window());
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(done);
+  EXPECT_EQ(folder_.Read("bare.7z"), body_);
+}
+
 TEST(MakeDirectories, CreatesMissingParentsAndReportsTheLastLevel) {
   TempFolder folder;
   EXPECT_TRUE(MakeDirectories(folder.W("x/y\\z")));
