@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <atomic>
 #include <filesystem>
 
 namespace {
@@ -64,6 +67,28 @@ TEST_F(Guard, IsFreeAgainOnceTheHolderEndsOrIsKilled) {
   third->CloseInput();
   EXPECT_EQ(third->Wait(), 0);
   EXPECT_EQ(third->Output(), "oem id 42\n");
+}
+
+// In one process: a later opener of the same name wakes the watcher, and
+// destroying the guard stops and joins it.
+TEST(GuardInProcess, WatcherNotesEachSignalAndStopsWithTheGuard) {
+  const std::string pid = std::to_string(getpid());
+  const std::u16string name = u"ZvGuardTest-" + std::u16string(pid.begin(), pid.end());
+  std::atomic<int> calls{0};
+  {
+    SingletonExe guard;
+    guard.SetOtherInstanceHandler([&] { ++calls; });
+    guard.Acquire(name);
+    const HANDLE other = CreateEventW(nullptr, FALSE, FALSE, (u"Global\\" + name).c_str());
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    SetEvent(other);
+    EXPECT_TRUE(Eventually([&] { return calls.load() == 1; }));
+    SetEvent(other);
+    EXPECT_TRUE(Eventually([&] { return calls.load() == 2; }));
+    CloseHandle(other);
+  }
+  EXPECT_EQ(calls.load(), 2);
 }
 
 // A wait that fails (here on handles that do not exist) ends the watcher at
