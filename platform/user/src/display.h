@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "message_filter.h"
 #include "win/user.h"
@@ -15,6 +16,20 @@ namespace zv::user {
 class DisplayWindow {
  public:
   virtual ~DisplayWindow() = default;
+  // Placement in screen coordinates, as the window manager decided it.
+  virtual void Place(const RECT& screenRect) {}
+  virtual void Show(bool visible, bool activate) {}
+  virtual void Minimize() {}
+  // Brings the window above the others.
+  virtual void Raise() {}
+  // Shows the pixels: premultiplied BGRA, top-down, `stride` bytes a row.
+  virtual void Present(const void* pixels, int width, int height, int stride) {}
+};
+
+// A monitor as the display reports it, in screen coordinates.
+struct MonitorArea {
+  RECT bounds;
+  RECT work;
 };
 
 class Display {
@@ -30,10 +45,25 @@ class Display {
   // A descriptor that becomes readable when display events arrive (-1: none),
   // so that a waiting thread wakes for them.
   virtual int EventFd() = 0;
+  // True when events have arrived that the descriptor no longer shows
+  // (already read from it), so that the thread must not wait.
+  virtual bool HasPendingEvents() { return false; }
   // The character that a key press gives, for TranslateMessage; false when
   // the key gives none.
   virtual bool CharacterForKey(WPARAM virtualKey, LPARAM keyData, WCHAR* character) = 0;
+  // A new on-screen part for a top-level window of the calling thread, or
+  // null when this display cannot give it one (another thread, say).
+  virtual std::unique_ptr<DisplayWindow> NewWindow(HWND hwnd, HWND owner) { return nullptr; }
+  // The monitors, the primary first; empty when the display does not say.
+  virtual std::vector<MonitorArea> Monitors() { return {}; }
+  // Shows one of the system cursors (an IDC_ number).
+  virtual void ShowCursorShape(ULONG_PTR cursorId) {}
 };
+
+// The display, attached at the first need: the one attached by a caller
+// (tests) or, on the first call, the process's own SDL display when one can be
+// opened. Null when there is none: windows then live without a screen.
+Display* EnsureDisplay();
 
 // Attaches the display (null detaches it). The caller keeps it alive while
 // attached.

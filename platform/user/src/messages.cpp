@@ -2,7 +2,9 @@
 #include <optional>
 
 #include "handles.h"
+#include "input.h"
 #include "internal.h"
+#include "paint.h"
 #include "remote.h"
 #include "state.h"
 #include "win/kernel.h"
@@ -86,13 +88,14 @@ bool IsFilterValid(HWND hwnd) {
 }
 
 // One look at the calling thread's queue, in the order of Windows: sent
-// messages are handled first, then come posted messages (the display's
-// input among them), then the quit request, then painting, then timers.
+// messages are handled first, then come posted messages, then input, then
+// the quit request, then painting, then timers.
 bool LookOnce(ThreadQueue& queue, const MessageFilter& filter, bool remove, MSG* msg) {
   HandleIncomingSends(queue);
   Display* display = AttachedDisplay();
   if (display) display->PumpEvents();
   if (queue.TakePosted(filter, remove, msg)) return true;
+  if (NextInput(filter, remove, msg)) return true;
   int exitCode = 0;
   // The quit request ignores the filters, as on Windows.
   if (queue.TakeQuit(remove, &exitCode)) {
@@ -100,26 +103,19 @@ bool LookOnce(ThreadQueue& queue, const MessageFilter& filter, bool remove, MSG*
     return true;
   }
   if (display && display->NextPaint(filter, remove, msg)) return true;
+  if (NextWindowPaint(filter, msg)) return true;
   return queue.TakeDueTimer(filter, remove, msg);
 }
 
 void WaitForMore(ThreadQueue& queue) {
   Display* display = AttachedDisplay();
+  if (display && display->HasPendingEvents()) return;
   queue.Wait(queue.UntilNextTimer(), -1, display ? display->EventFd() : -1);
 }
 
 bool CharacterForKey(WPARAM key, LPARAM keyData, WCHAR* character) {
   if (Display* display = AttachedDisplay()) return display->CharacterForKey(key, keyData, character);
-  // Without a keyboard layout only the keys whose character does not depend
-  // on the layout or the shift state translate.
-  switch (key) {
-    case VK_BACK: *character = 0x08; return true;
-    case VK_TAB: *character = 0x09; return true;
-    case VK_RETURN: *character = 0x0D; return true;
-    case VK_ESCAPE: *character = 0x1B; return true;
-    case VK_SPACE: *character = 0x20; return true;
-    default: return false;
-  }
+  return LayoutCharacter(key, character);
 }
 
 }  // namespace

@@ -6,6 +6,11 @@
 
 namespace zv::user {
 
+Window::~Window() {
+  if (region) DeleteObject(region);
+  if (update) DeleteObject(update);
+}
+
 void Unlink(State& state, const Window& window) {
   auto drop = [&](std::vector<HWND>& list) {
     list.erase(std::remove(list.begin(), list.end(), window.handle), list.end());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "display.h"
+#include "win/gdi.h"
 #include "thread_queue.h"
 #include "win/user.h"
 
@@ -53,6 +54,22 @@ struct Window {
   // lookups and a second DestroyWindow does nothing more.
   bool destroying = false;
   std::unique_ptr<DisplayWindow> display;
+
+  // Placement: a top-level window's rectangle is in screen coordinates, a
+  // child's in its parent's client coordinates. The layer draws no frames, so
+  // the client area is the whole window.
+  RECT rect{0, 0, 0, 0};
+  // Where SW_RESTORE puts a minimised or maximised window back.
+  RECT restoreRect{0, 0, 0, 0};
+  // Window region (window coordinates), owned; null: the whole rectangle.
+  HRGN region = nullptr;
+  // Invalid part of the client area, owned; null: nothing to paint.
+  HRGN update = nullptr;
+  bool eraseNeeded = false;
+  // The pixels of a top-level window; null until it is first painted or shown.
+  std::shared_ptr<struct Surface> surface;
+
+  ~Window();
 
   bool IsTopLevel() const { return (style & WS_CHILD) == 0 && !messageOnly; }
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "activation.h"
 #include "handles.h"
 #include "internal.h"
 #include "remote.h"
@@ -124,8 +125,8 @@ void SendNcDestroy(HWND hwnd) {
 
 bool IsAlive(HWND hwnd) { return FindRecord(hwnd) != nullptr; }
 
-// Where a window asks for the default placement, there is no display to
-// choose one here: it starts at the origin, and without a size.
+// A window that asks for the default placement starts at the origin without
+// a size, as a pop-up window does on Windows; its program then places it.
 RECT InitialRect(int x, int y, int width, int height) {
   if (x == CW_USEDEFAULT) x = y = 0;
   if (width == CW_USEDEFAULT) width = height = 0;
@@ -191,8 +192,12 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   }
   CurrentQueue();
   const RECT rect = InitialRect(x, y, width, height);
-  const auto window =
-      NewRecord(windowClass, exStyle, style, realParent, owner, messageOnly, menu, instance);
+  // A window asked for visible is created hidden and shown once WM_CREATE
+  // has been answered, as on Windows.
+  const bool visible = (style & WS_VISIBLE) != 0;
+  const auto window = NewRecord(windowClass, exStyle, style & ~WS_VISIBLE, realParent, owner,
+                                messageOnly, menu, instance);
+  window->rect = rect;
   const HWND hwnd = Enter(window);
   if (window->IsTopLevel()) zv::user::remote::EnsureServing();
 
@@ -215,6 +220,8 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     DestroyWindow(hwnd);
     return nullptr;
   }
+  if (!IsAlive(hwnd)) return nullptr;
+  if (visible) ShowWindow(hwnd, (style & WS_CHILD) ? SW_SHOWNA : SW_SHOW);
   return IsAlive(hwnd) ? hwnd : nullptr;
 }
 
@@ -237,6 +244,9 @@ BOOL DestroyWindow(HWND hwnd) {
   }
   MarkDestroying(hwnd);
   for (HWND owned : OwnedBy(hwnd)) DestroyWindow(owned);
+  // It leaves the screen first: activation, focus and capture move away.
+  if (auto part = GetDisplayWindow(hwnd)) part->Show(false, false);
+  zv::user::ForgetInputOf(hwnd);
   SendDestroy(hwnd);
   SendNcDestroy(hwnd);
   return TRUE;
