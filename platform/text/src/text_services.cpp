@@ -369,17 +369,20 @@ bool TextServices::OnMouse(UINT msg, WPARAM wparam, LPARAM lparam) {
 // The keys a read-only box answers: copying and selecting all, and moving the
 // view. Typing and deleting are not taken: this engine does not edit.
 bool TextServices::OnKeyDown(WPARAM key) {
+  // CTRL counts as down when the keyboard says so, or when its own key message
+  // came through this box (hosts that feed key messages of their own).
+  const bool control = control_ || (GetKeyState(VK_CONTROL) & 0x8000) != 0;
   const RECT view = ViewRect();
   const int page = std::max<int>(1, view.bottom - view.top);
   switch (key) {
     case VK_CONTROL: control_ = true; return false;
     case 'C':
     case VK_INSERT:
-      if (!control_) return false;
+      if (!control) return false;
       Copy();
       return true;
     case 'A':
-      if (!control_) return false;
+      if (!control) return false;
       Select(0, Length());
       return true;
     case VK_UP: ScrollLines(-1); return true;
@@ -387,11 +390,11 @@ bool TextServices::OnKeyDown(WPARAM key) {
     case VK_PRIOR: ScrollTo(scroll_ - page); return true;
     case VK_NEXT: ScrollTo(scroll_ + page); return true;
     case VK_HOME:
-      if (!control_) return false;
+      if (!control) return false;
       ScrollTo(0);
       return true;
     case VK_END:
-      if (!control_) return false;
+      if (!control) return false;
       ScrollTo(MaxScroll());
       return true;
     default: return false;
@@ -608,11 +611,13 @@ HRESULT STDMETHODCALLTYPE TextServices::TxGetVScroll(LONG* min, LONG* max, LONG*
   return S_OK;
 }
 
-// The layer has no cursor shapes to load yet, so the host's cursor stays as it is
-// over the text: the answer says the cursor was not set here.
-HRESULT STDMETHODCALLTYPE TextServices::OnTxSetCursor(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, HDC, LPCRECT, INT,
-                                                      INT) {
-  return S_FALSE;
+// Over the text the pointer is the text cursor; elsewhere the host's stays.
+HRESULT STDMETHODCALLTYPE TextServices::OnTxSetCursor(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, HDC, LPCRECT client,
+                                                      INT x, INT y) {
+  const RECT area = client != nullptr ? *client : client_;
+  if (x < area.left || x >= area.right || y < area.top || y >= area.bottom) return S_FALSE;
+  host_->TxSetCursor(LoadCursorW(nullptr, IDC_IBEAM), TRUE);
+  return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE TextServices::TxQueryHitPoint(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, HDC, LPCRECT client,

@@ -109,7 +109,7 @@ class TextServices final : public ITextServices {
   bool inPlaceActive_ = false;
   bool focused_ = false;
   bool dragging_ = false;
-  bool control_ = false;  // CTRL is down: seen from its key messages
+  bool control_ = false;  // CTRL went down in a key message to this box
 
   // What the host was last told about the vertical bar.
   bool reported_ = false;

@@ -26,6 +26,7 @@ class TestHost final : public ITextHost {
   int invalidations = 0;
   bool captured = false;
   int focusRequests = 0;
+  HCURSOR cursor = nullptr;
   std::vector<DWORD> notifications;
   CHARFORMAT2W charFormat{};
   PARAFORMAT2 paraFormat{};
@@ -55,7 +56,7 @@ class TestHost final : public ITextHost {
   void STDMETHODCALLTYPE TxScrollWindowEx(INT, INT, LPCRECT, LPCRECT, HRGN, LPRECT, UINT) override {}
   void STDMETHODCALLTYPE TxSetCapture(BOOL capture) override { captured = capture != FALSE; }
   void STDMETHODCALLTYPE TxSetFocus() override { ++focusRequests; }
-  void STDMETHODCALLTYPE TxSetCursor(HCURSOR, BOOL) override {}
+  void STDMETHODCALLTYPE TxSetCursor(HCURSOR set, BOOL) override { cursor = set; }
   BOOL STDMETHODCALLTYPE TxScreenToClient(LPPOINT) override { return TRUE; }
   BOOL STDMETHODCALLTYPE TxClientToScreen(LPPOINT) override { return TRUE; }
   HRESULT STDMETHODCALLTYPE TxActivate(LONG*) override { return S_OK; }

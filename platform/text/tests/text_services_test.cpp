@@ -347,6 +347,17 @@ TEST_F(TextServicesTest, LeavesWhatItDoesNotHandleToTheHost) {
   EXPECT_EQ(hr, S_FALSE);
 }
 
+TEST_F(TextServicesTest, SetsTheTextCursorOverTheText) {
+  const auto setCursor = [&](int x, int y) {
+    return services_->OnTxSetCursor(DVASPECT_CONTENT, 0, nullptr, nullptr, nullptr, nullptr, &kNotesBox, x, y);
+  };
+  EXPECT_EQ(setCursor(kNotesBox.left - 1, kNotesBox.top + 5), S_FALSE);
+  EXPECT_EQ(host_.cursor, nullptr);
+  EXPECT_EQ(setCursor(kNotesBox.left + 5, kNotesBox.top + 5), S_OK);
+  ASSERT_NE(host_.cursor, nullptr);
+  EXPECT_EQ(host_.cursor, LoadCursorW(nullptr, IDC_IBEAM));
+}
+
 TEST_F(TextServicesTest, ChangeNotificationsFollowTheEventMask) {
   SetText(u"one");
   EXPECT_TRUE(host_.notifications.empty());
