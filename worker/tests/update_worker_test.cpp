@@ -133,6 +133,8 @@ TEST_F(UpdateRun, FailedDownloadTouchesNothing) {
   work_.Write("src/main.exe", "new main");
   Package("main.exe");
   for (const std::string target : {"/missing.7z", "/broken.7z"}) {
+    // A package left from an earlier run goes before the download starts.
+    work_.Write("program" + target, "stale package");
     const RunResult run = RunUpdate(target);
     ASSERT_FALSE(run.messages.empty()) << target;
     EXPECT_EQ(run.messages.back(), Hex(UM_DOWNLOAD_FAILED) + " 0 0") << target;
@@ -144,6 +146,20 @@ TEST_F(UpdateRun, FailedDownloadTouchesNothing) {
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"main.exe", "worker_run"})) << target;
   }
+}
+
+TEST_F(UpdateRun, EmptyPackageSetsNothingAsideAndStillCompletes) {
+  work_.Write("src/a.txt", "a");
+  Package("a.txt");
+  Shell("7z d '" + server_.Dir() + "/update.7z' a.txt");
+  work_.Write("program/temp", "_old.dll|_older.dll");
+  work_.Write("program/a.txt", "mine");
+  const RunResult run = RunUpdate();
+  ASSERT_FALSE(run.messages.empty());
+  EXPECT_EQ(run.messages.back(), Hex(UM_UPDATE_DONE) + " 0 0");
+  EXPECT_EQ(work_.Read("program/temp"), "_old.dll|_older.dll");
+  EXPECT_EQ(work_.Read("program/a.txt"), "mine");
+  EXPECT_FALSE(InProgram("update.7z"));
 }
 
 TEST_F(UpdateRun, DamagedPackageIsNotReportedAsInstalled) {
