@@ -49,8 +49,9 @@ cairo_surface_t* Detached(cairo_surface_t* source, cairo_surface_t* target) {
 // (logical coordinates of `dest`); negative sizes mirror. Only the part of the
 // destination that the source area maps from existing source pixels is touched.
 void Blit(const DC& dest, Area to, const DC& src, Area from, const BlitStyle& style) {
-  const double sx = from.x + src.state.origin.x;
-  const double sy = from.y + src.state.origin.y;
+  const POINT origin = SurfaceOrigin(src);
+  const double sx = from.x + origin.x;
+  const double sy = from.y + origin.y;
   const double scaleX = static_cast<double>(from.width) / to.width;
   const double scaleY = static_cast<double>(from.height) / to.height;
   Canvas canvas(dest);
@@ -128,8 +129,9 @@ BOOL WINAPI AlphaBlend(HDC destDC, int x, int y, int width, int height, HDC srcD
       width < 0 || height < 0 || srcWidth < 0 || srcHeight < 0) {
     return Fail(ERROR_INVALID_PARAMETER, FALSE);
   }
-  const int left = srcX + src->state.origin.x;
-  const int top = srcY + src->state.origin.y;
+  const POINT origin = SurfaceOrigin(*src);
+  const int left = srcX + origin.x;
+  const int top = srcY + origin.y;
   if (left < 0 || top < 0 || left + srcWidth > TargetWidth(*src) || top + srcHeight > TargetHeight(*src)) {
     return Fail(ERROR_INVALID_PARAMETER, FALSE);
   }

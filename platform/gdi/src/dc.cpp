@@ -79,11 +79,20 @@ int TargetWidth(const DC& dc) { return cairo_image_surface_get_width(TargetOf(dc
 
 int TargetHeight(const DC& dc) { return cairo_image_surface_get_height(TargetOf(dc)); }
 
+POINT SurfaceOrigin(const DC& dc) {
+  return POINT{dc.deviceOrigin.x + dc.state.origin.x, dc.deviceOrigin.y + dc.state.origin.y};
+}
+
 cairo_region_t* EffectiveClip(const DC& dc) {
   const cairo_rectangle_int_t bounds{0, 0, TargetWidth(dc), TargetHeight(dc)};
   cairo_region_t* region = cairo_region_create_rectangle(&bounds);
   if (dc.visible != nullptr) cairo_region_intersect(region, dc.visible);
-  if (dc.state.clip != nullptr) cairo_region_intersect(region, dc.state.clip);
+  if (dc.state.clip != nullptr) {
+    cairo_region_t* clip = cairo_region_copy(dc.state.clip);
+    cairo_region_translate(clip, dc.deviceOrigin.x, dc.deviceOrigin.y);
+    cairo_region_intersect(region, clip);
+    cairo_region_destroy(clip);
+  }
   return region;
 }
 
@@ -94,7 +103,8 @@ Canvas::Canvas(const DC& dc) : surface_(TargetOf(dc)) {
   AddRegionToPath(cr_, clip);
   cairo_clip(cr_);
   cairo_region_destroy(clip);
-  cairo_translate(cr_, dc.state.origin.x, dc.state.origin.y);
+  const POINT origin = SurfaceOrigin(dc);
+  cairo_translate(cr_, origin.x, origin.y);
 }
 
 Canvas::~Canvas() {
@@ -245,6 +255,11 @@ HDC CreateSurfaceDC(void* bgraPixels, int width, int height, int strideBytes) {
 void DestroySurfaceDC(HDC hdc) {
   gdi::DC* dc = gdi::FindDC(hdc);
   if (dc != nullptr && dc->surface != nullptr) gdi::Destroy(dc);
+}
+
+void SetSurfaceOrigin(HDC hdc, int x, int y) {
+  gdi::DC* dc = gdi::FindDC(hdc);
+  if (dc != nullptr && dc->surface != nullptr) dc->deviceOrigin = POINT{x, y};
 }
 
 void SetSurfaceVisibleRegion(HDC hdc, HRGN region) {

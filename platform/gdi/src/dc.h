@@ -32,7 +32,10 @@ struct DC : Object {
   std::vector<DcState> saved;
   // Set for a DC on another part's pixels (CreateSurfaceDC); such a DC takes no bitmap.
   cairo_surface_t* surface = nullptr;
-  cairo_region_t* visible = nullptr;  // device coordinates; null: the whole surface
+  cairo_region_t* visible = nullptr;  // surface coordinates; null: the whole surface
+  // Where the DC's device coordinates start on the surface (a child window's
+  // place in its top-level window's pixels); the application never sees it.
+  POINT deviceOrigin{0, 0};
 };
 
 DC* FindDC(HDC hdc);
@@ -40,8 +43,10 @@ DC* FindDC(HDC hdc);
 cairo_surface_t* TargetOf(const DC& dc);
 int TargetWidth(const DC& dc);
 int TargetHeight(const DC& dc);
+// Where logical (0, 0) lies on the surface: the device origin plus the viewport origin.
+POINT SurfaceOrigin(const DC& dc);
 
-// The region all drawing is limited to, in device coordinates: surface bounds ∩
+// The region all drawing is limited to, in surface coordinates: surface bounds ∩
 // visible region ∩ clip region. The caller destroys it.
 cairo_region_t* EffectiveClip(const DC& dc);
 

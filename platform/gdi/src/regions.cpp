@@ -25,7 +25,7 @@ HRGN NewRegion(cairo_region_t* region) {
 // when it has none (device coordinates).
 cairo_region_t* CurrentClipOrSurface(const DC& dc) {
   if (dc.state.clip != nullptr) return cairo_region_copy(dc.state.clip);
-  const cairo_rectangle_int_t bounds{0, 0, TargetWidth(dc), TargetHeight(dc)};
+  const cairo_rectangle_int_t bounds{-dc.deviceOrigin.x, -dc.deviceOrigin.y, TargetWidth(dc), TargetHeight(dc)};
   return cairo_region_create_rectangle(&bounds);
 }
 
@@ -216,7 +216,7 @@ int WINAPI GetClipBox(HDC hdc, LPRECT box) {
   cairo_region_get_extents(clip, &extents);
   const int type = RegionType(clip);
   cairo_region_destroy(clip);
-  const POINT o = dc->state.origin;
+  const POINT o = SurfaceOrigin(*dc);
   *box = RECT{extents.x - o.x, extents.y - o.y, extents.x + extents.width - o.x, extents.y + extents.height - o.y};
   return type;
 }

@@ -211,4 +211,37 @@ TEST(SurfaceDC, VisibleRegionHoldsWhateverTheApplicationClips) {
   zv::DestroySurfaceDC(dc);
 }
 
+// A child window's DC: its device (0, 0) lies inside the top-level pixels, and
+// everything the application does is relative to that.
+TEST(SurfaceDC, OriginPlacesAChildWindowsCoordinates) {
+  std::vector<std::uint32_t> pixels(10 * 10, 0);
+  HDC dc = zv::CreateSurfaceDC(pixels.data(), 10, 10, 10 * 4);
+  zv::SetSurfaceOrigin(dc, 4, 3);
+  HRGN visible = CreateRectRgn(4, 3, 8, 7);  // the child's area, surface coordinates
+  zv::SetSurfaceVisibleRegion(dc, visible);
+  DeleteObject(visible);
+  POINT origin{-1, -1};
+  GetViewportOrgEx(dc, &origin);
+  EXPECT_EQ(origin.x, 0);
+  RECT box;
+  GetClipBox(dc, &box);
+  EXPECT_EQ(box.left, 0);
+  EXPECT_EQ(box.top, 0);
+  EXPECT_EQ(box.right, 4);
+  EXPECT_EQ(box.bottom, 4);
+  HRGN clip = CreateRectRgn(1, 1, 3, 3);  // device coordinates of the child
+  SelectClipRgn(dc, clip);
+  DeleteObject(clip);
+  Fill(dc, RECT{0, 0, 10, 10}, RGB(255, 0, 0));
+  EXPECT_EQ(pixels[4 * 10 + 5], kRed);  // child (1, 1)
+  EXPECT_EQ(pixels[5 * 10 + 6], kRed);  // child (2, 2)
+  EXPECT_EQ(pixels[3 * 10 + 4], 0u);    // child (0, 0): clipped
+  EXPECT_EQ(pixels[6 * 10 + 7], 0u);    // child (3, 3): clipped
+  // Reading back goes through the same origin.
+  Dib copy(2, 2);
+  BitBlt(copy.dc(), 0, 0, 2, 2, dc, 1, 1, SRCCOPY);
+  EXPECT_EQ(copy.At(0, 0), kRed);
+  zv::DestroySurfaceDC(dc);
+}
+
 }  // namespace

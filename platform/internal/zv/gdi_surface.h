@@ -19,7 +19,13 @@ HDC CreateSurfaceDC(void* bgraPixels, int width, int height, int strideBytes);
 // Releases a device context made by CreateSurfaceDC (the pixels stay the caller's).
 void DestroySurfaceDC(HDC hdc);
 
-// Restricts every drawing on the DC to `region` (device coordinates), like the
+// Places the DC's device coordinates on the surface: device (0, 0) is surface
+// (x, y), as a child window's DC starts at the child's place in its top-level
+// window. Clip regions, the viewport origin and GetClipBox stay relative to it,
+// as the application expects; only the visible region is in surface coordinates.
+void SetSurfaceOrigin(HDC hdc, int x, int y);
+
+// Restricts every drawing on the DC to `region` (surface coordinates), like the
 // visible region of a window that BeginPaint restricts to the update region. It
 // is independent of the clip region the application selects: SelectClipRgn(hdc,
 // nullptr) does not lift it, and GetClipBox reports their intersection. The
