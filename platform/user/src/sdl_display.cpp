@@ -95,7 +95,11 @@ class SdlWindowPart : public DisplayWindow {
       SDL_ShowWindow(window_);
       SDL_RestoreWindow(window_);
     }
-    if (activate) SDL_RaiseWindow(window_);
+    if (activate) {
+      SDL_RaiseWindow(window_);
+      // Without a window manager nobody else hands the keyboard over.
+      SDL_SetWindowInputFocus(window_);
+    }
   }
 
   void Minimize() override { SDL_MinimizeWindow(window_); }
