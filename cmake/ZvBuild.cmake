@@ -23,5 +23,9 @@ function(zv_test name)
   zv_target(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   include(GoogleTest)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${ARG_PROPERTIES})
+  # The leak checker's suppressions (leaks inside system libraries only) hold
+  # however the tests are started, and reach the programs they start.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES
+    ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tools/sanitizer/lsan.supp:print_suppressions=0"
+    ${ARG_PROPERTIES})
 endfunction()
