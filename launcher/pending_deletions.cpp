@@ -3,6 +3,7 @@
 #include "launcher/pending_list_file.h"
 #include "launcher/program_folder.h"
 
+#include <shellapi.h>
 #include <windows.h>
 
 namespace {
@@ -29,6 +30,34 @@ bool StaysInsideFolder(const std::u16string& entry) {
   }
 }
 
+// The update worker sets things aside by putting "_" in front of their base
+// name, so every name it records has a base name starting with "_".
+bool IsSetAsideName(const std::u16string& entry) {
+  const std::size_t separator = entry.find_last_of(u"\\/");
+  const std::size_t base = separator == std::u16string::npos ? 0 : separator + 1;
+  return base < entry.size() && entry[base] == u'_';
+}
+
+// Deletes one entry. A set-aside folder (a replaced folder of the old version)
+// is deleted whole: deleting it as a file always fails, and it would stay on
+// disk and in the list for good. Every other entry is deleted as a file only,
+// so a name that is not a set-aside one never takes a folder with it.
+bool DeleteEntry(const std::u16string& folder, const std::u16string& entry) {
+  const std::u16string path = folder + entry;
+  if (DeleteFileW(path.c_str())) return true;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+      !IsSetAsideName(entry)) {
+    return false;
+  }
+  const std::u16string sources = path + u'\0';  // the list ends with a second zero
+  SHFILEOPSTRUCTW operation{};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = sources.c_str();
+  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+  return SHFileOperationW(&operation) == 0;
+}
+
 // Deletes each entry under `folder`; returns the entries that failed, each
 // followed by "|".
 std::u16string DeleteEach(const std::u16string& folder,
@@ -36,8 +65,7 @@ std::u16string DeleteEach(const std::u16string& folder,
   std::u16string remaining;
   for (const std::u16string& entry : entries) {
     if (!StaysInsideFolder(entry)) continue;
-    const std::u16string path = folder + entry;
-    if (!DeleteFileW(path.c_str())) remaining += entry + u"|";
+    if (!DeleteEntry(folder, entry)) remaining += entry + u"|";
   }
   return remaining;
 }

@@ -79,11 +79,17 @@ TEST_F(ProgramFolderRun, DeleteOrRecordRecordsOnlyWhatResists) {
   Probe({"delete-or-record", "_x.dll"});
   EXPECT_EQ(List(), "_x.dll");
 
-  // A directory cannot be deleted and is recorded, in order with the rest.
-  fs::create_directories(folder_ + "_dir");
+  // A set-aside folder goes whole; a folder without the set-aside mark is
+  // never deleted and is recorded, in order with the rest.
+  fs::create_directories(folder_ + "sub/_dir/deeper");
+  Touch("sub/_dir/deeper/old.dll");
+  fs::create_directories(folder_ + "plain");
+  Touch("plain/keep.dll");
   Touch("_c.dll");
-  Probe({"delete-or-record", "_dir", "_c.dll", "_gone.dll"});
-  EXPECT_EQ(List(), "_dir|_gone.dll");
+  Probe({"delete-or-record", "sub\\_dir", "plain", "_c.dll", "_gone.dll"});
+  EXPECT_FALSE(Exists("sub/_dir"));
+  EXPECT_TRUE(Exists("plain/keep.dll"));
+  EXPECT_EQ(List(), "plain|_gone.dll");
 }
 
 TEST_F(ProgramFolderRun, DeleteOrRecordNeverReachesOutsideTheFolder) {
@@ -109,7 +115,7 @@ struct PendingCase {
   const char* name;
   std::string list;          // content of temp before the run
   std::vector<std::string> files;  // files that exist and can be deleted
-  std::vector<std::string> dirs;   // directories, which never delete
+  std::vector<std::string> dirs;   // folders without the set-aside mark, which never delete
   std::optional<std::string> after;  // temp after the run; nothing: removed
 };
 
@@ -144,6 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
     Lists, PendingDeletions,
     testing::Values(
         PendingCase{"one_deletes_one_resists", "a.dll|b", {"a.dll"}, {"b"}, "b"},
+        PendingCase{"set_aside_folder_goes_whole", "_bin|b", {"_bin/core.dll", "_bin/x/y.dll"}, {"b"}, "b"},
         PendingCase{"all_delete", "a.dll|sub\\b.dll", {"a.dll", "sub/b.dll"}, {}, std::nullopt},
         PendingCase{"empty_file", "", {}, {}, std::nullopt},
         PendingCase{"missing_file_stays", "gone.dll", {}, {}, "gone.dll"},
