@@ -5,18 +5,8 @@
 #include "win/base.h"
 #include "win/errors.h"
 #include "win/unknwn.h"
-#if __has_include("win/kernel.h")
 #include "win/kernel.h"
-#endif
-#if __has_include("win/version.h")
 #include "win/version.h"
-#endif
-#if __has_include("win/user.h")
 #include "win/user.h"
-#endif
-#if __has_include("win/gdi.h")
 #include "win/gdi.h"
-#endif
-#if __has_include("objbase.h")
 #include "objbase.h"
-#endif
