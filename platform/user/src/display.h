@@ -56,6 +56,8 @@ class Display {
   virtual std::unique_ptr<DisplayWindow> NewWindow(HWND hwnd, HWND owner) { return nullptr; }
   // The monitors, the primary first; empty when the display does not say.
   virtual std::vector<MonitorArea> Monitors() { return {}; }
+  // Where the pointer is on screen right now, when the display can say.
+  virtual bool PointerPosition(POINT* screen) { return false; }
   // Shows one of the system cursors (an IDC_ number).
   virtual void ShowCursorShape(ULONG_PTR cursorId) {}
 };

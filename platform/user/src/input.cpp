@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "activation.h"
+#include "display.h"
 #include "geometry.h"
 #include "input_state.h"
 #include "state.h"
@@ -160,7 +161,12 @@ void FollowTracking(HWND hwnd, LRESULT hit, const RawInput& raw) {
 void FollowDrag(const RawInput& raw) {
   Drag& drag = Queue().drag;
   if (raw.kind == RawKind::Move && IsWindow(drag.hwnd)) {
-    SetWindowPos(drag.hwnd, nullptr, raw.screen.x - drag.grab.x, raw.screen.y - drag.grab.y, 0, 0,
+    // Pointer events are reported relative to the window that is moving
+    // under them; where the display can say where the pointer is now, that
+    // is what the window follows.
+    POINT at = raw.screen;
+    if (Display* display = AttachedDisplay()) display->PointerPosition(&at);
+    SetWindowPos(drag.hwnd, nullptr, at.x - drag.grab.x, at.y - drag.grab.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return;
   }

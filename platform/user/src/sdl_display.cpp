@@ -221,21 +221,24 @@ class SdlDisplay : public Display {
     return found == windows_.end() ? nullptr : found->second;
   }
 
-  // Where the pointer is on screen. X tells it directly: a window being
-  // dragged has moved since X reported the event relative to it.
-  POINT PointerAt(Uint32 windowId, int x, int y) {
-    if (x11_) {
-      ::Window root;
-      ::Window child;
-      int rootX = 0;
-      int rootY = 0;
-      int winX = 0;
-      int winY = 0;
-      unsigned int mask = 0;
-      if (XQueryPointer(x11_, DefaultRootWindow(x11_), &root, &child, &rootX, &rootY, &winX, &winY, &mask)) {
-        return POINT{rootX, rootY};
-      }
+  // X tells where the pointer is now, whatever window the events came to.
+  bool PointerPosition(POINT* screen) override {
+    if (!x11_ || GetCurrentThreadId() != thread_) return false;
+    ::Window root;
+    ::Window child;
+    int rootX = 0;
+    int rootY = 0;
+    int winX = 0;
+    int winY = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(x11_, DefaultRootWindow(x11_), &root, &child, &rootX, &rootY, &winX, &winY, &mask)) {
+      return false;
     }
+    *screen = POINT{rootX, rootY};
+    return true;
+  }
+
+  POINT PointerAt(Uint32 windowId, int x, int y) {
     const POINT origin = ScreenOrigin(WindowOf(windowId));
     return POINT{origin.x + x, origin.y + y};
   }
