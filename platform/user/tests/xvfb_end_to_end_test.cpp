@@ -124,11 +124,11 @@ TEST_F(UserXvfbEndToEndTest, TheSampleWindowAnswersAUser) {
   ASSERT_NE(pipe, nullptr);
   char buffer[256] = {};
   std::fread(buffer, 1, sizeof buffer - 1, pipe);
-  const int status = pclose(pipe);
+  const int compareStatus = pclose(pipe);
   std::remove(shot.c_str());
   // compare exits with 0 (alike) or 1 (different) and prints a count; 2 is
   // an error such as images of different sizes.
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 1) << buffer;
+  ASSERT_TRUE(WIFEXITED(compareStatus) && WEXITSTATUS(compareStatus) <= 1) << buffer;
   char* end = nullptr;
   const double differing = std::strtod(buffer, &end);
   ASSERT_NE(end, buffer) << buffer;
