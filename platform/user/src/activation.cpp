@@ -154,7 +154,10 @@ HWND SetActiveWindow(HWND hwnd) {
 
 HWND GetActiveWindow() { return CurrentInput().active; }
 
-BOOL SetForegroundWindow(HWND hwnd) { return SetActiveWindow(hwnd) || GetActiveWindow() ? TRUE : FALSE; }
+BOOL SetForegroundWindow(HWND hwnd) {
+  SetActiveWindow(hwnd);
+  return hwnd && GetActiveWindow() == zv::user::TopLevelOf(hwnd) ? TRUE : FALSE;
+}
 
 HWND GetForegroundWindow() { return CurrentInput().active; }
 

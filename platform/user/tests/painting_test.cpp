@@ -209,4 +209,22 @@ TEST_F(UserPaintingTest, MinimiseMaximiseAndRestore) {
   DestroyWindow(hwnd);
 }
 
+TEST_F(UserPaintingTest, OwnedWindowsStayAboveTheirOwner) {
+  const HWND owner = Create(0, 0, 100, 100);
+  const HWND owned = CreateWindowExW(0, className_.c_str(), u"owned", WS_POPUP, 20, 20, 40, 40, owner, nullptr,
+                                     nullptr, nullptr);
+  const HWND other = Create(10, 10, 30, 30);
+  for (HWND hwnd : {owner, owned, other}) ShowWindow(hwnd, SW_SHOWNORMAL);
+  SetActiveWindow(owner);
+  EXPECT_EQ(GetWindow(owner, GW_HWNDFIRST), owned);
+  EXPECT_EQ(GetWindow(owned, GW_HWNDNEXT), owner);
+  EXPECT_EQ(GetWindow(owner, GW_HWNDNEXT), other);
+  EXPECT_EQ(WindowFromPoint(POINT{25, 25}), owned);
+  EXPECT_TRUE(SetForegroundWindow(other));
+  EXPECT_EQ(WindowFromPoint(POINT{25, 25}), other);
+  DestroyWindow(other);
+  DestroyWindow(owner);
+  EXPECT_FALSE(IsWindow(owned));
+}
+
 }  // namespace
