@@ -5,30 +5,13 @@
 #include <algorithm>
 
 #include "zv/gdi_text.h"
+#include "zv/text.h"
 
 namespace zv::text {
 namespace {
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 // UTF-8 for Pango, and the byte offset of every UTF-16 position. Both halves of
 // a surrogate pair map to the character's first byte; an unpaired surrogate and
@@ -41,12 +24,11 @@ std::string ToLayoutText(const std::u16string& text, std::vector<int>& byteOf) {
     const char16_t c = text[i];
     if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
       byteOf[i + 1] = byteOf[i];
-      AppendUtf8(utf8, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      utf8 += zv::ToUtf8(std::u16string_view(text).substr(i, 2));
       ++i;
-    } else if (IsHighSurrogate(c) || IsLowSurrogate(c) || c == 0) {
-      AppendUtf8(utf8, 0xFFFD);
     } else {
-      AppendUtf8(utf8, c);
+      // An unpaired surrogate becomes U+FFFD through the conversion itself.
+      utf8 += zv::ToUtf8(c == 0 ? std::u16string_view(u"\uFFFD") : std::u16string_view(text).substr(i, 1));
     }
   }
   byteOf[text.size()] = static_cast<int>(utf8.size());
