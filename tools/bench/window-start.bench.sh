@@ -24,10 +24,11 @@ best_kb=""
 for run in 1 2 3 4 5; do
   start=$(date +%s%N)
   coproc SAMPLE { /usr/bin/time -f "%M" -o "$work/rss" "$sample"; }
+  pid=$SAMPLE_PID
   read -r line <&"${SAMPLE[0]}"
   end=$(date +%s%N)
   xdotool key Escape
-  wait "$SAMPLE_PID" || true
+  wait "$pid" || true
   ms=$(( (end - start) / 1000000 ))
   kb=$(tail -n1 "$work/rss")
   [ -z "$best_ms" ] || [ "$ms" -lt "$best_ms" ] && best_ms=$ms
