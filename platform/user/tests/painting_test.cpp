@@ -129,11 +129,27 @@ TEST_F(UserPaintingTest, TheDisplayShowsTheWindowsPixels) {
   Uint8 r = 0;
   Uint8 g = 0;
   Uint8 b = 0;
-  const auto* row = static_cast<const Uint8*>(surface->pixels) + 7 * surface->pitch;
+  auto* row = static_cast<const Uint8*>(surface->pixels) + 7 * surface->pitch;
   SDL_GetRGB(*reinterpret_cast<const Uint32*>(row + 15 * 4), surface->format, &r, &g, &b);
   EXPECT_EQ(r, 255);
   EXPECT_EQ(g, 0);
   EXPECT_EQ(b, 0);
+
+  // Moved and grown, repainted in another colour: the display follows.
+  PaintWith(RGB(0, 0, 255));
+  SetWindowPos(hwnd, nullptr, 30, 40, 24, 12, SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+  SDL_GetWindowPosition(shown, &x, &y);
+  EXPECT_EQ(x, 30);
+  EXPECT_EQ(y, 40);
+  surface = SDL_GetWindowSurface(shown);
+  ASSERT_NE(surface, nullptr);
+  ASSERT_EQ(surface->w, 24);
+  ASSERT_EQ(surface->h, 12);
+  row = static_cast<const Uint8*>(surface->pixels) + 11 * surface->pitch;
+  SDL_GetRGB(*reinterpret_cast<const Uint32*>(row + 23 * 4), surface->format, &r, &g, &b);
+  EXPECT_EQ(r, 0);
+  EXPECT_EQ(b, 255);
   DestroyWindow(hwnd);
 }
 
