@@ -1,6 +1,7 @@
 // The default window procedure.
 #include <algorithm>
 
+#include "display.h"
 #include "geometry.h"
 #include "input.h"
 #include "state.h"
@@ -177,6 +178,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETTEXT:
       StoreText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
+      if (auto* part = zv::user::GetDisplayWindow(hwnd)) part->SetTitle(ReadText(hwnd));
       return TRUE;
     case WM_GETTEXT:
       return CopyText(hwnd, wParam, lParam);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "message_filter.h"
@@ -20,6 +21,8 @@ class DisplayWindow {
   virtual void Place(const RECT& screenRect) {}
   virtual void Show(bool visible, bool activate) {}
   virtual void Minimize() {}
+  // The title the desktop shows for the window (taskbar, window lists).
+  virtual void SetTitle(const std::u16string& title) {}
   // Brings the window above the others.
   virtual void Raise() {}
   // Shows the pixels: premultiplied BGRA, top-down, `stride` bytes a row.

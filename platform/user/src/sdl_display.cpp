@@ -103,6 +103,7 @@ class SdlWindowPart : public DisplayWindow {
   }
 
   void Minimize() override { SDL_MinimizeWindow(window_); }
+  void SetTitle(const std::u16string& title) override { SDL_SetWindowTitle(window_, ToUtf8(title).c_str()); }
   void Raise() override { SDL_RaiseWindow(window_); }
 
   void Present(const void* pixels, int width, int height, int stride) override {

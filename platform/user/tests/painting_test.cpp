@@ -135,6 +135,9 @@ TEST_F(UserPaintingTest, TheDisplayShowsTheWindowsPixels) {
   EXPECT_EQ(g, 0);
   EXPECT_EQ(b, 0);
 
+  SetWindowTextW(hwnd, u"renamed 窗口");
+  EXPECT_EQ(std::string(SDL_GetWindowTitle(shown)), "renamed 窗口");
+
   // Moved and grown, repainted in another colour: the display follows.
   PaintWith(RGB(0, 0, 255));
   SetWindowPos(hwnd, nullptr, 30, 40, 24, 12, SWP_NOZORDER | SWP_NOACTIVATE);
